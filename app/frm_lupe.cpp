@@ -1,0 +1,25 @@
+#include "app/frm_lupe.hpp"
+
+namespace lupe {
+
+frmLupe::frmLupe(ControlHost& host, Desktop& desktop) : Form(host, "frmLupe"), desktop_(desktop) {
+  applyDefinition();
+  bindHandlers();
+}
+
+// Which handler serves which event: the only place they are tied together.
+void frmLupe::bindHandlers() {
+  Load.bind([this] { Form_Load(); });
+  Unload.bind([this](int16_t& Cancel) { Form_Unload(Cancel); });
+  Resize.bind([this] { Form_Resize(); });
+  Command6.Click.bind([this] { Command6_Click(); });
+  Timer1.Tick.bind([this] { Timer1_Timer(); });
+  Slider1.Scroll.bind([this] { Slider1_Scroll(); });
+  Slider1.Change.bind([this] { Slider1_Change(); });
+  Slider2.Scroll.bind([this] { Slider2_Scroll(); });
+  Slider2.Change.bind([this] { Slider2_Change(); });
+  Command7.Click.bind([this] { Command7_Click(); });
+  Command8.Click.bind([this] { Command8_Click(); });
+}
+
+}  // namespace lupe

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/controls/control.hpp"
+#include "platform/controls/picture.hpp"
+#include "platform/desktop/desktop.hpp"
+#include "platform/raster/raster.hpp"
+
+// The kinds of control the window is made of, with the properties and events
+// the program uses and the runtime's rules of valid values.
+namespace lupe {
+
+class CommandButton : public CaptionedControl {
+ public:
+  CommandButton(Control& container, std::string name);
+  Property<Color> BackColor;
+  Property<int16_t> Style;  // 1: graphical, the face painted in BackColor
+  const lupe::Picture* Picture = nullptr;
+  Event<> Click;
+};
+
+class Label : public CaptionedControl {
+ public:
+  Label(Control& container, std::string name);
+  Property<Color> ForeColor;
+};
+
+class CheckBox : public CaptionedControl {
+ public:
+  CheckBox(Control& container, std::string name);
+  Property<int16_t> Value;  // 0 unticked, 1 ticked, 2 greyed
+  Event<> Click;
+};
+
+class Frame : public CaptionedControl {
+ public:
+  Frame(Control& container, std::string name);
+};
+
+class Slider : public PlacedControl {
+ public:
+  Slider(Control& container, std::string name);
+  Property<int32_t> Min;
+  Property<int32_t> Max;
+  Property<int32_t> Value;  // within Min..Max; a change raises Change
+  Property<int32_t> SmallChange;
+  Property<int32_t> LargeChange;
+  Property<int32_t> TickFrequency;
+  Event<> Scroll;  // while the thumb is dragged
+  Event<> Change;  // after the position has changed
+
+  // The user moved the thumb by dragging: the position follows, Scroll runs.
+  void userScrolled(int32_t position);
+  // The user changed the position (drag ended, key, page step): Change runs
+  // once if the position differs from the one last reported by Change.
+  void userChanged(int32_t position);
+
+ private:
+  // The position the last Change stood for; unset until the first change,
+  // when it is the position of the window definition.
+  std::optional<int32_t> reported_;
+};
+
+// The view: a picture box with its own persistent pixel surface, which keeps
+// what was drawn until it is drawn again.
+class PictureBox : public PlacedControl {
+ public:
+  PictureBox(Control& container, std::string name);
+  Property<Color> BackColor;
+  Property<int16_t> ScaleMode;  // 3: pixels, the only unit used
+
+  // Fills the drawing surface with the background colour.
+  void Cls();
+  // The interior size in scale units (pixels): the surface's size.
+  float ScaleWidth() const { return static_cast<float>(surface_.width()); }
+  float ScaleHeight() const { return static_cast<float>(surface_.height()); }
+  // A device context drawing into the surface; throws RuntimeError when none can be had.
+  Handle hDC();
+
+  Raster& surface() { return surface_; }
+  const Raster& surface() const { return surface_; }
+
+  Event<int16_t, int16_t, float, float> MouseDown;  // Button, Shift, X, Y
+  Event<> DblClick;
+
+ private:
+  void fitSurface();
+  Raster surface_;
+};
+
+class Image : public PlacedControl {
+ public:
+  Image(Control& container, std::string name);
+  Property<bool> Stretch;
+  const lupe::Picture* Picture = nullptr;
+};
+
+class Line : public Control {
+ public:
+  Line(Control& container, std::string name);
+  Property<float> X1;
+  Property<float> Y1;
+  Property<float> X2;
+  Property<float> Y2;
+  Property<Color> BorderColor;
+  Property<int16_t> BorderWidth;  // pixels
+  Property<int16_t> BorderStyle;  // 1 solid, 2 dashed
+};
+
+class Timer : public Control {
+ public:
+  Timer(Control& container, std::string name);
+  Property<int32_t> Interval;  // milliseconds, 0 stops the timer
+  Property<bool> Enabled;
+  Event<> Tick;  // the Timer event
+};
+
+// The pixel a control coordinate falls on: rounded, halves to even.
+int32_t devicePixel(float coordinate);
+
+}  // namespace lupe

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/controls/control.hpp"
+#include "platform/controls/picture.hpp"
+#include "platform/desktop/desktop.hpp"
+
+namespace lupe {
+
+class ControlHost;
+
+// The window: its caption, client size and state, and every control in it.
+// Its outer Width and Height are in twips, read from the window system.
+class Form : public Control {
+ public:
+  Form(ControlHost& host, std::string name);
+
+  ControlHost& host() const { return host_; }
+  // Every control of the window in definition order (containers before their children).
+  const std::vector<Control*>& controls() const { return controls_; }
+  void adopt(Control& control) { controls_.push_back(&control); }
+
+  Property<std::string> Caption;
+  Property<float> ClientWidth;   // pixels
+  Property<float> ClientHeight;  // pixels
+  Property<int16_t> WindowState;  // 0 normal, 1 minimised, 2 maximised
+  const lupe::Picture* Icon = nullptr;
+  std::string LinkTopic;  // a data-exchange topic name nothing uses
+
+  // The window's outer size, frame included, in twips (single precision).
+  float Width() const;
+  float Height() const;
+  Handle hWnd() const;
+  // Twips per pixel, the one figure used for the whole run.
+  double twipsPerPixel() const;
+
+  // "Unload Me": closes the window, raising Unload first.
+  void UnloadWindow();
+  // "End": stops the program at once.
+  void EndProgram();
+
+  Event<> Load;
+  Event<int16_t&> Unload;  // Cancel
+  Event<> Resize;
+
+ private:
+  ControlHost& host_;
+  std::vector<Control*> controls_;
+};
+
+}  // namespace lupe

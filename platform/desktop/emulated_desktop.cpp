@@ -1,0 +1,107 @@
+#include "platform/desktop/emulated_desktop.hpp"
+
+#include <utility>
+
+namespace lupe {
+
+EmulatedDesktop::EmulatedDesktop(ScreenSource& screen, WindowRequests& windows)
+    : screen_(screen), windows_(windows) {
+  desktopWindow_ = add(Entry{Kind::DesktopWindow});
+}
+
+Handle EmulatedDesktop::add(Entry entry) {
+  const Handle handle = next_;
+  next_ += 4;  // like real handles: never 0, never negative in practice
+  handles_.emplace(handle, std::move(entry));
+  return handle;
+}
+
+const EmulatedDesktop::Entry* EmulatedDesktop::find(Handle handle, Kind kind) const {
+  const auto it = handles_.find(handle);
+  return it != handles_.end() && it->second.kind == kind ? &it->second : nullptr;
+}
+
+Handle EmulatedDesktop::registerWindow(WindowId window) {
+  Entry entry{Kind::Window};
+  entry.window = window;
+  return add(std::move(entry));
+}
+
+void EmulatedDesktop::unregisterWindow(Handle window) {
+  if (find(window, Kind::Window)) handles_.erase(window);
+}
+
+Handle EmulatedDesktop::registerSurface(Raster& surface, std::function<void()> drawn) {
+  Entry entry{Kind::Surface};
+  entry.surface = &surface;
+  entry.drawn = std::move(drawn);
+  return add(std::move(entry));
+}
+
+void EmulatedDesktop::unregisterSurface(Handle dc) {
+  if (find(dc, Kind::Surface)) handles_.erase(dc);
+}
+
+size_t EmulatedDesktop::heldScreenContexts() const {
+  size_t held = 0;
+  for (const auto& [handle, entry] : handles_) held += entry.kind == Kind::ScreenContext;
+  return held;
+}
+
+Handle EmulatedDesktop::GetDesktopWindow() { return desktopWindow_; }
+
+Handle EmulatedDesktop::GetDC(Handle window) {
+  // Only the desktop's image can be read; our own windows draw through their surfaces.
+  if (!find(window, Kind::DesktopWindow)) return 0;
+  Entry entry{Kind::ScreenContext};
+  entry.owner = window;
+  return add(std::move(entry));
+}
+
+int32_t EmulatedDesktop::ReleaseDC(Handle window, Handle dc) {
+  const Entry* entry = find(dc, Kind::ScreenContext);
+  if (!entry || entry->owner != window) return 0;
+  handles_.erase(dc);
+  return 1;
+}
+
+int32_t EmulatedDesktop::GetCursorPos(PointApi& point) {
+  int32_t x = 0, y = 0;
+  if (!screen_.pointer(x, y)) return 0;
+  point = {x, y};
+  return 1;
+}
+
+int32_t EmulatedDesktop::StretchBlt(Handle dst, int32_t x, int32_t y, int32_t width,
+                                    int32_t height, Handle src, int32_t srcX, int32_t srcY,
+                                    int32_t srcWidth, int32_t srcHeight, uint32_t rop) {
+  const Entry* target = find(dst, Kind::Surface);
+  if (!target || !find(src, Kind::ScreenContext) || rop != SRCCOPY) return 0;
+  // Mirroring through negative extents is not needed by the program and not offered.
+  if (width <= 0 || height <= 0 || srcWidth <= 0 || srcHeight <= 0) return 0;
+  captured_.reshape(srcWidth, srcHeight);
+  captureScreen(screen_, {srcX, srcY, srcWidth, srcHeight}, captured_.view());
+  stretch_.run(captured_.view(), target->surface->view(), x, y, width, height);
+  if (target->drawn) target->drawn();
+  return 1;
+}
+
+int32_t EmulatedDesktop::SetWindowPos(Handle window, Handle insertAfter, int32_t, int32_t,
+                                      int32_t, int32_t, uint32_t flags) {
+  const Entry* entry = find(window, Kind::Window);
+  const uint32_t keepPlace = SWP_NOMOVE | SWP_NOSIZE;
+  if (!entry || (flags & keepPlace) != keepPlace) return 0;
+  if (insertAfter != HWND_TOPMOST && insertAfter != HWND_NOTOPMOST) return 0;
+  return windows_.setTopmost(entry->window, insertAfter == HWND_TOPMOST) ? 1 : 0;
+}
+
+int32_t EmulatedDesktop::ReleaseCapture() { return windows_.releaseCapture() ? 1 : 0; }
+
+int32_t EmulatedDesktop::SendMessageA(Handle window, uint32_t message, int32_t wParam,
+                                      int32_t) {
+  const Entry* entry = find(window, Kind::Window);
+  if (!entry || message != WM_NCLBUTTONDOWN || wParam != HTCAPTION) return 0;
+  return windows_.beginMove(entry->window) ? 1 : 0;
+}
+
+}  // namespace lupe

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <unordered_map>
+
+#include "platform/desktop/desktop.hpp"
+#include "platform/desktop/screen_source.hpp"
+#include "platform/desktop/window_requests.hpp"
+#include "platform/raster/raster.hpp"
+#include "platform/raster/stretch.hpp"
+
+namespace lupe {
+
+// The Desktop calls on a window system without device contexts: handles
+// stand for the desktop window, the program's own windows, screen device
+// contexts (read through a ScreenSource) and drawing surfaces (a window's
+// pixel buffer). StretchBlt reads the on-screen part of the source rectangle
+// and stretches it into the surface with our own kernel.
+class EmulatedDesktop final : public Desktop {
+ public:
+  EmulatedDesktop(ScreenSource& screen, WindowRequests& windows);
+
+  // A handle for one of the program's windows (its hWnd).
+  Handle registerWindow(WindowId window);
+  void unregisterWindow(Handle window);
+  // A device context drawing into `surface`; `drawn` runs after each drawing.
+  Handle registerSurface(Raster& surface, std::function<void()> drawn);
+  void unregisterSurface(Handle dc);
+
+  // Screen device contexts handed out by GetDC and not yet given back.
+  size_t heldScreenContexts() const;
+
+  Handle GetDesktopWindow() override;
+  Handle GetDC(Handle window) override;
+  int32_t ReleaseDC(Handle window, Handle dc) override;
+  int32_t GetCursorPos(PointApi& point) override;
+  int32_t StretchBlt(Handle dst, int32_t x, int32_t y, int32_t width, int32_t height, Handle src,
+                     int32_t srcX, int32_t srcY, int32_t srcWidth, int32_t srcHeight,
+                     uint32_t rop) override;
+  int32_t SetWindowPos(Handle window, Handle insertAfter, int32_t x, int32_t y, int32_t width,
+                       int32_t height, uint32_t flags) override;
+  int32_t ReleaseCapture() override;
+  int32_t SendMessageA(Handle window, uint32_t message, int32_t wParam, int32_t lParam) override;
+
+ private:
+  enum class Kind { DesktopWindow, Window, ScreenContext, Surface };
+  struct Entry {
+    explicit Entry(Kind k) : kind(k) {}
+    Kind kind;
+    WindowId window = 0;         // Window
+    Handle owner = 0;            // ScreenContext: the window it was taken for
+    Raster* surface = nullptr;   // Surface
+    std::function<void()> drawn;  // Surface
+  };
+
+  Handle add(Entry entry);
+  const Entry* find(Handle handle, Kind kind) const;
+
+  ScreenSource& screen_;
+  WindowRequests& windows_;
+  std::unordered_map<Handle, Entry> handles_;
+  Handle next_ = 0x10010;
+  Handle desktopWindow_ = 0;
+  Raster captured_;  // the last source rectangle, kept to avoid allocating per tick
+  NearestStretch stretch_;
+};
+
+}  // namespace lupe

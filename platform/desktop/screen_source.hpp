@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+
+#include "platform/raster/raster.hpp"
+
+namespace lupe {
+
+// A live image of the screen, read by rectangles in screen pixels.
+class ScreenSource {
+ public:
+  virtual ~ScreenSource() = default;
+
+  // The readable extent of the screen in screen pixels (the whole desktop).
+  virtual PixelRect bounds() = 0;
+  // Reads `area`, which lies inside bounds(), into `out` of the same size.
+  // False when the screen could not be read; `out` is then undefined.
+  virtual bool read(const PixelRect& area, RasterView out) = 0;
+  // The pointer's position in screen pixels; false when it cannot be told.
+  virtual bool pointer(int32_t& x, int32_t& y) = 0;
+};
+
+// Copies any rectangle of screen pixels into `out` (of the rectangle's size):
+// the part on the screen is read, the rest, and all of it when the read
+// fails, is black, so nothing is ever left undefined.
+bool captureScreen(ScreenSource& source, const PixelRect& area, RasterView out);
+
+}  // namespace lupe

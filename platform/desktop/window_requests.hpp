@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+namespace lupe {
+
+// Opaque identity of one of the program's top-level windows, given by the
+// toolkit backend that made it.
+using WindowId = uintptr_t;
+
+// The requests the program makes of the window manager for its own windows.
+class WindowRequests {
+ public:
+  virtual ~WindowRequests() = default;
+
+  // Puts the window into the always-on-top layer or takes it out, without
+  // moving, resizing or re-creating it; false when the request cannot be made.
+  virtual bool setTopmost(WindowId window, bool on) = 0;
+  // Starts the window manager's interactive move from the pointer's position
+  // with the left button held; false when the window manager offers none.
+  virtual bool beginMove(WindowId window) = 0;
+  // Releases any pointer grab the program's windows hold; false if it cannot.
+  virtual bool releaseCapture() = 0;
+};
+
+}  // namespace lupe
