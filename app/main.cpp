@@ -1,1 +1,52 @@
-int main() { return 0; }
+// The composition root: checks that the screen can be read, picks the Qt
+// backend and the X11 screen source, makes frmLupe and runs it.
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <memory>
+
+#include <QApplication>
+
+#include "app/frm_lupe.hpp"
+#include "app/version_info.hpp"
+#include "platform/desktop/emulated_desktop.hpp"
+#include "platform/qt/qt_backend.hpp"
+#include "platform/qt/x11_session.hpp"
+#include "platform/x11/x11_environment.hpp"
+#include "platform/x11/x11_screen_source.hpp"
+
+namespace {
+
+int fail(const char* message) {
+  std::fprintf(stderr, "%s\n", message);
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Only an X11 display lets us read other programs' windows; ask for it
+  // before Qt, whose failure to find one would abort with a core dump.
+  if (const std::string problem = lupe::x11::displayProblem(); !problem.empty())
+    return fail(problem.c_str());
+  setenv("QT_QPA_PLATFORM", "xcb", 1);
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QString::fromUtf8("Tevka - Lupe"));
+  QApplication::setApplicationVersion(lupe::version::kProductVersion);
+  lupe::qt::endOnLostDisplay();
+
+  std::unique_ptr<lupe::x11::X11ScreenSource> screen;
+  try {
+    screen = lupe::x11::X11ScreenSource::open();
+  } catch (const std::exception& error) {
+    return fail(error.what());
+  }
+  if (!screen->usesSharedMemory()) std::fprintf(stderr, "%s\n", lupe::x11::noSharedMemoryNotice());
+
+  lupe::qt::QtBackend backend;
+  lupe::EmulatedDesktop desktop(*screen, backend);
+  backend.attach(desktop);
+  lupe::frmLupe form(backend, desktop);
+  return backend.run(form);
+}

@@ -117,6 +117,7 @@ void frmLupe::applyDefinition() {
   place(Picture1, px, 0, 0, 9840, 6000, 0);
   Picture1.ScaleMode.initialize(3);
   Picture1.BackColor.initialize(kWhite);
+  Picture1.fitSurface();
 
   Image1.Picture = &arrowPicture();
   place(Image1, px, 4800, 3000, 480, 480, -1);

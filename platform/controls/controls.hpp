@@ -82,12 +82,14 @@ class PictureBox : public PlacedControl {
 
   Raster& surface() { return surface_; }
   const Raster& surface() const { return surface_; }
+  // Makes the surface the box's size in pixels; runs on every change of the
+  // size, and once when the window definition has set it.
+  void fitSurface();
 
   Event<int16_t, int16_t, float, float> MouseDown;  // Button, Shift, X, Y
   Event<> DblClick;
 
  private:
-  void fitSurface();
   Raster surface_;
 };
 

@@ -1,1 +1,49 @@
-// qt backend
+#include "platform/qt/qt_convert.hpp"
+
+#include <cmath>
+
+#include "platform/controls/controls.hpp"
+
+namespace lupe::qt {
+
+QColor toQColor(Color color, const QPalette& palette) {
+  if (color & kSystemColorFlag) {
+    switch (color & 0xffu) {
+      case 5: return palette.color(QPalette::Base);         // window background
+      case 8: return palette.color(QPalette::WindowText);   // window text
+      case 15: return palette.color(QPalette::Button);      // button face
+      case 18: return palette.color(QPalette::ButtonText);  // button text
+      default: return palette.color(QPalette::WindowText);
+    }
+  }
+  return QColor(color & 0xff, (color >> 8) & 0xff, (color >> 16) & 0xff);
+}
+
+QFont toQFont(const Font& font) {
+  QFont qfont(QString::fromStdString(font.face));
+  qfont.setPointSizeF(font.points);
+  qfont.setWeight(static_cast<QFont::Weight>(font.weight));
+  return qfont;
+}
+
+QImage toQImage(const Picture& picture) {
+  QImage image(picture.width, picture.height, QImage::Format_ARGB32);
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < picture.width; ++x)
+      image.setPixel(x, y, picture.argb[static_cast<size_t>(y) * picture.width + x]);
+  return image;
+}
+
+QRect toLogical(int x, int y, int width, int height, qreal dpr) {
+  const auto scale = [dpr](int v) { return static_cast<int>(std::floor(v / dpr)); };
+  const int left = scale(x), top = scale(y);
+  return {left, top, static_cast<int>(std::ceil((x + width) / dpr)) - left,
+          static_cast<int>(std::ceil((y + height) / dpr)) - top};
+}
+
+QRect nativeRect(const PlacedControl& control) {
+  return {devicePixel(control.Left), devicePixel(control.Top), devicePixel(control.Width),
+          devicePixel(control.Height)};
+}
+
+}  // namespace lupe::qt

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPalette>
+#include <QRect>
+
+#include "platform/controls/control.hpp"
+#include "platform/controls/picture.hpp"
+
+// Conversions at the backend's edge: the control model's colours, fonts,
+// pictures and native-pixel places into Qt's types.
+namespace lupe::qt {
+
+// A 0x00BBGGRR colour, or a system colour (top bit) from the palette.
+QColor toQColor(Color color, const QPalette& palette);
+QFont toQFont(const Font& font);
+// The picture as an ARGB32 image (it shares nothing with the picture).
+QImage toQImage(const Picture& picture);
+// A rectangle in native pixels as the logical rectangle Qt places widgets by.
+QRect toLogical(int x, int y, int width, int height, qreal devicePixelRatio);
+// A placed control's rectangle in native pixels.
+QRect nativeRect(const PlacedControl& control);
+
+}  // namespace lupe::qt

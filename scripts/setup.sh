@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what the magnifier needs to build, run and be tested (Debian 12),
+# then builds it into build/. Safe to run again: installs only what is missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+  # build
+  cmake g++ make ninja-build pkg-config
+  qt6-base-dev qt6-qpa-plugins libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xtest0-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # fonts the window names, or their fontconfig substitutes
+  fonts-dejavu-core fonts-liberation2 fontconfig
+  # the test display
+  xvfb xauth openbox x11-utils x11-xserver-utils xdotool procps
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installiere: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUPE_WERROR=ON
+cmake --build build -j "$(nproc)"
