@@ -95,7 +95,7 @@ void PictureBox::fitSurface() {
 }
 
 void PictureBox::Cls() {
-  surface_.view().fill(pixelFromColor(BackColor));
+  surface_.clear(pixelFromColor(BackColor));
   host().propertyChanged(*this, PropertyId::Image);
 }
 

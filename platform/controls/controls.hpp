@@ -7,7 +7,7 @@
 #include "platform/controls/control.hpp"
 #include "platform/controls/picture.hpp"
 #include "platform/desktop/desktop.hpp"
-#include "platform/raster/raster.hpp"
+#include "platform/raster/surface.hpp"
 
 // The kinds of control the window is made of, with the properties and events
 // the program uses and the runtime's rules of valid values.
@@ -80,8 +80,7 @@ class PictureBox : public PlacedControl {
   // A device context drawing into the surface; throws RuntimeError when none can be had.
   Handle hDC();
 
-  Raster& surface() { return surface_; }
-  const Raster& surface() const { return surface_; }
+  Surface& surface() { return surface_; }
   // Makes the surface the box's size in pixels; runs on every change of the
   // size, and once when the window definition has set it.
   void fitSurface();
@@ -90,7 +89,7 @@ class PictureBox : public PlacedControl {
   Event<> DblClick;
 
  private:
-  Raster surface_;
+  Surface surface_;
 };
 
 class Image : public PlacedControl {

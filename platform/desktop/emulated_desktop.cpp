@@ -31,7 +31,7 @@ void EmulatedDesktop::unregisterWindow(Handle window) {
   if (find(window, Kind::Window)) handles_.erase(window);
 }
 
-Handle EmulatedDesktop::registerSurface(Raster& surface, std::function<void()> drawn) {
+Handle EmulatedDesktop::registerSurface(Surface& surface, std::function<void()> drawn) {
   Entry entry{Kind::Surface};
   entry.surface = &surface;
   entry.drawn = std::move(drawn);
@@ -81,7 +81,8 @@ int32_t EmulatedDesktop::StretchBlt(Handle dst, int32_t x, int32_t y, int32_t wi
   if (width <= 0 || height <= 0 || srcWidth <= 0 || srcHeight <= 0) return 0;
   captured_.reshape(srcWidth, srcHeight);
   captureScreen(screen_, {srcX, srcY, srcWidth, srcHeight}, captured_.view());
-  stretch_.run(captured_.view(), target->surface->view(), x, y, width, height);
+  stretch_.run(captured_.view(), target->surface->pixelsToCover({x, y, width, height}), x, y,
+               width, height);
   if (target->drawn) target->drawn();
   return 1;
 }

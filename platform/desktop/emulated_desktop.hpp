@@ -9,6 +9,7 @@
 #include "platform/desktop/window_requests.hpp"
 #include "platform/raster/raster.hpp"
 #include "platform/raster/stretch.hpp"
+#include "platform/raster/surface.hpp"
 
 namespace lupe {
 
@@ -25,7 +26,7 @@ class EmulatedDesktop final : public Desktop {
   Handle registerWindow(WindowId window);
   void unregisterWindow(Handle window);
   // A device context drawing into `surface`; `drawn` runs after each drawing.
-  Handle registerSurface(Raster& surface, std::function<void()> drawn);
+  Handle registerSurface(Surface& surface, std::function<void()> drawn);
   void unregisterSurface(Handle dc);
 
   // Screen device contexts handed out by GetDC and not yet given back.
@@ -50,7 +51,7 @@ class EmulatedDesktop final : public Desktop {
     Kind kind;
     WindowId window = 0;         // Window
     Handle owner = 0;            // ScreenContext: the window it was taken for
-    Raster* surface = nullptr;   // Surface
+    Surface* surface = nullptr;   // Surface
     std::function<void()> drawn;  // Surface
   };
 

@@ -1,5 +1,7 @@
 #include "platform/qt/view_widget.hpp"
 
+#include <cmath>
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -36,14 +38,21 @@ ViewWidget::ViewWidget(PictureBox& picture, QWidget* parent) : QWidget(parent), 
 void ViewWidget::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const qreal dpr = devicePixelRatioF();
-  const Raster& surface = picture_.surface();
+  Surface& surface = picture_.surface();
   // Draw in native pixels so the picture lands 1:1 on a scaled screen too.
   painter.scale(1.0 / dpr, 1.0 / dpr);
-  painter.fillRect(QRect(0, 0, static_cast<int>(width() * dpr) + 1,
-                         static_cast<int>(height() * dpr) + 1),
-                   toQColor(picture_.BackColor, palette()));
+  const int nativeWidth = static_cast<int>(std::ceil(width() * dpr));
+  const int nativeHeight = static_cast<int>(std::ceil(height() * dpr));
+  const QColor background = toQColor(picture_.BackColor, palette());
+  // Only what the surface does not cover needs the background colour.
+  if (surface.width() < nativeWidth)
+    painter.fillRect(QRect(surface.width(), 0, nativeWidth - surface.width(), nativeHeight),
+                     background);
+  if (surface.height() < nativeHeight)
+    painter.fillRect(QRect(0, surface.height(), nativeWidth, nativeHeight - surface.height()),
+                     background);
   if (surface.width() > 0 && surface.height() > 0) {
-    const QImage image(reinterpret_cast<const uchar*>(surface.view().pixels), surface.width(),
+    const QImage image(reinterpret_cast<const uchar*>(surface.pixels().pixels), surface.width(),
                        surface.height(), surface.width() * static_cast<int>(sizeof(Pixel)),
                        QImage::Format_RGB32);
     painter.drawImage(0, 0, image);
@@ -58,9 +67,13 @@ void ViewWidget::paintEvent(QPaintEvent*) {
   }
 }
 
-void ViewWidget::paintImage(QPainter& painter, const Image& image) const {
+void ViewWidget::paintImage(QPainter& painter, const Image& image) {
   if (!image.Picture) return;
-  const QImage picture = toQImage(*image.Picture);
+  if (converted_ != image.Picture) {
+    convertedImage_ = toQImage(*image.Picture);
+    converted_ = image.Picture;
+  }
+  const QImage& picture = convertedImage_;
   const int x = devicePixel(image.Left), y = devicePixel(image.Top);
   if (image.Stretch) {
     painter.drawImage(QRect(x, y, devicePixel(image.Width), devicePixel(image.Height)), picture);

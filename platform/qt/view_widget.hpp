@@ -20,9 +20,12 @@ class ViewWidget final : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
-  void paintImage(QPainter& painter, const Image& image) const;
+  void paintImage(QPainter& painter, const Image& image);
 
   PictureBox& picture_;
+  // The marker's picture converted once, not on every paint.
+  const Picture* converted_ = nullptr;
+  QImage convertedImage_;
 };
 
 }  // namespace lupe::qt
