@@ -4,12 +4,42 @@
 #include <cstring>
 
 namespace lupe {
+namespace {
+
+// One enlarged row: each source pixel written as often as its run says.
+void fillRuns(Pixel* __restrict out, const Pixel* __restrict in, const int32_t* runs,
+              size_t count) {
+  for (size_t s = 0; s < count; ++s) {
+    const Pixel value = in[s];
+    switch (runs[s]) {
+      case 3: out[2] = value; [[fallthrough]];
+      case 2: out[1] = value; [[fallthrough]];
+      case 1: out[0] = value; [[fallthrough]];
+      case 0: break;
+      default:
+        for (int32_t r = 0; r < runs[s]; ++r) out[r] = value;
+    }
+    out += runs[s];
+  }
+}
+
+// One row of a reduction: a gather through the column table.
+void gatherColumns(Pixel* __restrict out, const Pixel* __restrict in, const int32_t* columns,
+                   int32_t count) {
+  for (int32_t i = 0; i < count; ++i) out[i] = in[columns[i]];
+}
+
+}  // namespace
 
 void NearestStretch::buildColumns(int32_t sw, int32_t dw, int32_t first, int32_t count) {
   if (sw == builtSw_ && dw == builtDw_ && first == builtFirst_ && count == builtCount_) return;
   columns_.resize(static_cast<size_t>(count));
   for (int32_t i = 0; i < count; ++i)
     columns_[i] = static_cast<int32_t>(int64_t{first + i} * sw / dw);
+  // Source columns come in order, so the destination row is a sequence of
+  // runs, one per source column from the first visible one to the last.
+  runs_.assign(static_cast<size_t>(columns_.back() - columns_.front() + 1), 0);
+  for (int32_t i = 0; i < count; ++i) ++runs_[columns_[i] - columns_.front()];
   builtSw_ = sw;
   builtDw_ = dw;
   builtFirst_ = first;
@@ -28,8 +58,8 @@ void NearestStretch::run(ConstRasterView src, RasterView dst, int32_t dx, int32_
 
   const int32_t count = i1 - i0;
   const bool sameWidth = src.width == dw;
+  const bool enlarging = dw > src.width;
   if (!sameWidth) buildColumns(src.width, dw, i0, count);
-  const int32_t* columns = columns_.data();
   const size_t rowBytes = static_cast<size_t>(count) * sizeof(Pixel);
 
   int64_t previousSource = -1;
@@ -42,9 +72,11 @@ void NearestStretch::run(ConstRasterView src, RasterView dst, int32_t dx, int32_
       std::memcpy(out, previousRow, rowBytes);
     } else if (sameWidth) {
       std::memcpy(out, src.row(static_cast<int32_t>(sy)) + i0, rowBytes);
+    } else if (enlarging) {
+      fillRuns(out, src.row(static_cast<int32_t>(sy)) + columns_.front(), runs_.data(),
+               runs_.size());
     } else {
-      const Pixel* in = src.row(static_cast<int32_t>(sy));
-      for (int32_t i = 0; i < count; ++i) out[i] = in[columns[i]];
+      gatherColumns(out, src.row(static_cast<int32_t>(sy)), columns_.data(), count);
     }
     previousSource = sy;
     previousRow = out;

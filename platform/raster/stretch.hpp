@@ -21,7 +21,10 @@ class NearestStretch {
  private:
   void buildColumns(int32_t sw, int32_t dw, int32_t first, int32_t count);
 
+  // For each visible destination column its source column; for an
+  // enlargement, also how many destination columns each source column fills.
   std::vector<int32_t> columns_;
+  std::vector<int32_t> runs_;
   int32_t builtSw_ = -1, builtDw_ = -1, builtFirst_ = -1, builtCount_ = -1;
 };
 
