@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "display.hpp"
+#include "input.hpp"
+#include "lupe.hpp"
+#include "process.hpp"
+#include "windows.hpp"
+
+namespace lupe::e2e {
+
+// A test of the running magnifier on $DISPLAY: the root shows the test
+// pattern, the pointer is XTest's, and each test starts the program afresh.
+// A test that fails leaves a screenshot and the program's stderr behind;
+// the program is killed at the end in any case.
+class LupeOnScreen : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Starts the magnifier and waits until its window is mapped, framed by the
+  // window manager and painted. Use with ASSERT_NO_FATAL_FAILURE.
+  void startLupe();
+  // The window's geometry now; fails the test when it cannot be read.
+  WindowGeometry geometry();
+  // The window's client area as the screen shows it.
+  Image readClient();
+  // A path for a screenshot of this test: "<suite>.<test>-<what>.ppm".
+  std::string screenshotPath(const std::string& what) const;
+
+  std::unique_ptr<XDisplay> display_;
+  std::unique_ptr<Pointer> pointer_;
+  std::unique_ptr<ChildProcess> lupe_;
+  xcb_window_t window_ = XCB_NONE;
+};
+
+}  // namespace lupe::e2e

@@ -1,0 +1,48 @@
+#include "view_model.hpp"
+
+#include <cmath>
+#include <cstdint>
+
+namespace lupe::e2e {
+
+namespace {
+
+// Twips to pixels, rounded half to even (the default rounding mode).
+int pixels(int twips) { return int(std::nearbyint(double(twips) / ViewModel::kTwipsPerPixel)); }
+
+Rect twipsRect(int left, int top, int width, int height) {
+  return Rect{pixels(left), pixels(top), pixels(width), pixels(height)};
+}
+
+}  // namespace
+
+ViewModel ViewModel::forOuterSize(int outerWidthPx, int outerHeightPx, int zoom) {
+  ViewModel m;
+  const float outerWidthTwips = float(outerWidthPx * kTwipsPerPixel);
+  const float outerHeightTwips = float(outerHeightPx * kTwipsPerPixel);
+  m.widthF = float(double(outerWidthTwips) / 12.1);
+  m.heightF = float(double(outerHeightTwips) / 12.8);
+  m.width = int(std::nearbyint(m.widthF));
+  m.height = int(std::nearbyint(m.heightF));
+  m.zoom = zoom;
+  m.sourceWidth = int(std::nearbyint((1.0 / zoom) * double(m.width)));
+  m.sourceHeight = int(std::nearbyint((1.0 / zoom) * double(m.height)));
+  m.lineX = int(std::nearbyint(float(double(m.widthF) / 2.01)));
+  m.lineY = int(std::nearbyint(float(double(m.heightF) / 2.01)));
+  return m;
+}
+
+Rect ViewModel::source(int pointerX, int pointerY) const {
+  return Rect{pointerX - sourceWidth / 2, pointerY - sourceHeight / 2, sourceWidth, sourceHeight};
+}
+
+std::pair<int, int> ViewModel::screenPixel(const Rect& src, int dx, int dy) const {
+  return {src.x + int(int64_t(dx) * src.width / width),
+          src.y + int(int64_t(dy) * src.height / height)};
+}
+
+Rect exitButtonRect() { return twipsRect(0, 0, 732, 372); }
+
+Rect settingsButtonRect() { return twipsRect(720, 0, 1572, 372); }
+
+}  // namespace lupe::e2e

@@ -1,0 +1,106 @@
+#include "windows.hpp"
+
+#include <cstdlib>
+#include <thread>
+
+namespace lupe::e2e {
+
+namespace {
+
+std::vector<xcb_window_t> rootChildren(XDisplay& display) {
+  xcb_query_tree_reply_t* reply = xcb_query_tree_reply(
+      display.connection(), xcb_query_tree(display.connection(), display.root()), nullptr);
+  if (!reply) return {};
+  const xcb_window_t* children = xcb_query_tree_children(reply);
+  std::vector<xcb_window_t> result(children, children + xcb_query_tree_children_length(reply));
+  std::free(reply);
+  return result;
+}
+
+bool windowManagerRuns(XDisplay& display) {
+  return !display.items32(display.root(), "_NET_SUPPORTING_WM_CHECK").empty();
+}
+
+}  // namespace
+
+bool isViewable(XDisplay& display, xcb_window_t window) {
+  xcb_get_window_attributes_reply_t* reply = xcb_get_window_attributes_reply(
+      display.connection(), xcb_get_window_attributes(display.connection(), window), nullptr);
+  if (!reply) return false;
+  const bool viewable = reply->map_state == XCB_MAP_STATE_VIEWABLE;
+  std::free(reply);
+  return viewable;
+}
+
+std::optional<xcb_window_t> findClientWindow(XDisplay& display, pid_t pid) {
+  const std::vector<xcb_window_t> candidates =
+      windowManagerRuns(display) ? display.items32(display.root(), "_NET_CLIENT_LIST")
+                                 : rootChildren(display);
+  for (const xcb_window_t window : candidates) {
+    const std::vector<uint32_t> owner = display.items32(window, "_NET_WM_PID");
+    if (owner.size() == 1 && pid_t(owner[0]) == pid && isViewable(display, window)) return window;
+  }
+  return std::nullopt;
+}
+
+std::optional<xcb_window_t> waitForClientWindow(XDisplay& display, pid_t pid,
+                                                std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    if (auto window = findClientWindow(display, pid)) return window;
+    if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+std::optional<Rect> clientRect(XDisplay& display, xcb_window_t window) {
+  xcb_connection_t* c = display.connection();
+  xcb_get_geometry_reply_t* size = xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
+  if (!size) return std::nullopt;
+  Rect rect{0, 0, size->width, size->height};
+  std::free(size);
+  xcb_translate_coordinates_reply_t* origin = xcb_translate_coordinates_reply(
+      c, xcb_translate_coordinates(c, window, display.root(), 0, 0), nullptr);
+  if (!origin) return std::nullopt;
+  rect.x = origin->dst_x;
+  rect.y = origin->dst_y;
+  std::free(origin);
+  return rect;
+}
+
+std::optional<WindowGeometry> windowGeometry(XDisplay& display, xcb_window_t window) {
+  const std::optional<Rect> client = clientRect(display, window);
+  const std::vector<uint32_t> extents = display.items32(window, "_NET_FRAME_EXTENTS");
+  if (!client || extents.size() != 4) return std::nullopt;
+  return WindowGeometry{
+      *client, FrameExtents{int(extents[0]), int(extents[1]), int(extents[2]), int(extents[3])}};
+}
+
+std::optional<TextProperty> textProperty(XDisplay& display, xcb_window_t window,
+                                         std::string_view property) {
+  const auto value = display.property(window, display.atom(property));
+  if (!value || value->format != 8) return std::nullopt;
+  return TextProperty{display.atomName(value->type),
+                      std::string(value->bytes.begin(), value->bytes.end())};
+}
+
+std::vector<std::string> windowStates(XDisplay& display, xcb_window_t window) {
+  std::vector<std::string> names;
+  for (const uint32_t state : display.items32(window, "_NET_WM_STATE"))
+    names.push_back(display.atomName(state));
+  return names;
+}
+
+void requestClose(XDisplay& display, xcb_window_t window) {
+  // data: timestamp, source indication 2 (a pager: direct user action)
+  display.sendToWindowManager(window, "_NET_CLOSE_WINDOW", {XCB_CURRENT_TIME, 2});
+}
+
+void requestMove(XDisplay& display, xcb_window_t window, int x, int y) {
+  // data[0]: gravity 1 (north-west) | x and y given (bits 8, 9) | source 2 (bits 12, 13)
+  const uint32_t flags = XCB_GRAVITY_NORTH_WEST | 1u << 8 | 1u << 9 | 2u << 12;
+  display.sendToWindowManager(window, "_NET_MOVERESIZE_WINDOW",
+                              {flags, uint32_t(x), uint32_t(y), 0, 0});
+}
+
+}  // namespace lupe::e2e

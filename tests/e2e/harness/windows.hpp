@@ -1,0 +1,75 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+#include <xcb/xcb.h>
+
+#include "display.hpp"
+#include "pixels.hpp"
+
+namespace lupe::e2e {
+
+// The frame the window manager puts around a client (_NET_FRAME_EXTENTS).
+struct FrameExtents {
+  int left = 0;
+  int right = 0;
+  int top = 0;
+  int bottom = 0;
+};
+
+// Where a client window is and how large, as the X server and the window
+// manager report it.
+struct WindowGeometry {
+  Rect client;  // the client area, in root coordinates
+  FrameExtents frame;
+  // The outer rectangle: the client area with the frame around it.
+  Rect outer() const {
+    return Rect{client.x - frame.left, client.y - frame.top,
+                client.width + frame.left + frame.right, client.height + frame.top + frame.bottom};
+  }
+};
+
+// The mapped top-level client window of process `pid`: looked up among the
+// window manager's _NET_CLIENT_LIST or, without a window manager, among the
+// root's children, by _NET_WM_PID. Unmapped windows (Qt's 1x1 client leader)
+// are passed over. nullopt when there is none (yet).
+std::optional<xcb_window_t> findClientWindow(XDisplay& display, pid_t pid);
+
+// Polls findClientWindow until it finds one or `timeout` passes.
+std::optional<xcb_window_t> waitForClientWindow(XDisplay& display, pid_t pid,
+                                                std::chrono::milliseconds timeout);
+
+bool isViewable(XDisplay& display, xcb_window_t window);
+
+// The window's client area in root coordinates; nullopt when it is gone.
+std::optional<Rect> clientRect(XDisplay& display, xcb_window_t window);
+
+// The window's client area on the root and its frame; nullopt when the
+// window is gone or the window manager has not set _NET_FRAME_EXTENTS.
+std::optional<WindowGeometry> windowGeometry(XDisplay& display, xcb_window_t window);
+
+// A text property (WM_NAME, _NET_WM_NAME) with the name of its type;
+// nullopt when unset.
+struct TextProperty {
+  std::string type;  // "STRING", "UTF8_STRING", ...
+  std::string value;
+};
+std::optional<TextProperty> textProperty(XDisplay& display, xcb_window_t window,
+                                         std::string_view property);
+
+// The names of the atoms in the window's _NET_WM_STATE.
+std::vector<std::string> windowStates(XDisplay& display, xcb_window_t window);
+
+// Asks the window manager to close the window (_NET_CLOSE_WINDOW, as a pager
+// or a taskbar asks); the window manager then sends WM_DELETE_WINDOW.
+void requestClose(XDisplay& display, xcb_window_t window);
+
+// Asks the window manager to move the window's frame to (x, y) on the root
+// (_NET_MOVERESIZE_WINDOW with north-west gravity); does not wait.
+void requestMove(XDisplay& display, xcb_window_t window, int x, int y);
+
+}  // namespace lupe::e2e
