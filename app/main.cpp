@@ -1,5 +1,6 @@
 // The composition root: checks that the screen can be read, picks the Qt
 // backend and the X11 screen source, makes frmLupe and runs it.
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -30,6 +31,8 @@ int main(int argc, char** argv) {
   if (const std::string problem = lupe::x11::displayProblem(); !problem.empty())
     return fail(problem.c_str());
   setenv("QT_QPA_PLATFORM", "xcb", 1);
+  // A server that goes away must end us with our message, not a SIGPIPE.
+  std::signal(SIGPIPE, SIG_IGN);
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8("Tevka - Lupe"));

@@ -37,7 +37,7 @@ void Raster::resize(int32_t width, int32_t height, Pixel fill) {
   std::vector<Pixel> next(static_cast<size_t>(width) * height, fill);
   const int32_t keepW = std::min(width, width_);
   const int32_t keepH = std::min(height, height_);
-  for (int32_t y = 0; y < keepH; ++y)
+  for (int32_t y = 0; keepW > 0 && y < keepH; ++y)
     std::memcpy(next.data() + static_cast<size_t>(y) * width,
                 pixels_.data() + static_cast<size_t>(y) * width_, keepW * sizeof(Pixel));
   pixels_.swap(next);

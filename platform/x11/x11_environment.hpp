@@ -9,4 +9,13 @@ namespace lupe::x11 {
 // (no DISPLAY, a Wayland-only session, no X server answering).
 std::string displayProblem();
 
+// The German sentence for a display that cannot be reached: `display`, or
+// $DISPLAY when it is nullptr. Used by displayProblem() and when opening
+// the screen fails.
+std::string unreachableDisplayText(const char* display);
+
+// A one-line German notice, to be shown once, that the screen is read
+// without MIT-SHM and so more slowly.
+const char* noSharedMemoryNotice();
+
 }  // namespace lupe::x11

@@ -7,18 +7,33 @@
 
 namespace lupe::x11 {
 
+// How the screen source reads pixels from the server.
+enum class CaptureMode {
+  SharedMemoryWhenOffered,  // MIT-SHM if the server offers it, plain GetImage otherwise
+  PlainGetImage,            // always plain GetImage (for comparing the two)
+};
+
 // The X11 root window as a screen source: its own xcb connection, a
 // persistent MIT-SHM segment (plain GetImage where MIT-SHM is missing), the
-// pointer from QueryPointer, all in native pixels.
+// pointer from QueryPointer, all in native pixels. Follows size changes of
+// the root and blacks out the parts of it that no monitor shows.
 class X11ScreenSource final : public ScreenSource {
  public:
   // Connects to `display` (nullptr: $DISPLAY). Throws std::runtime_error with
-  // a German message when no connection can be made.
-  static std::unique_ptr<X11ScreenSource> open(const char* display = nullptr);
+  // a German message when no connection can be made or the root window's
+  // pixels cannot be turned into colours (a colour-map screen).
+  static std::unique_ptr<X11ScreenSource> open(
+      const char* display = nullptr, CaptureMode mode = CaptureMode::SharedMemoryWhenOffered);
   ~X11ScreenSource() override;
 
+  // The root window's rectangle, kept up to date from the server's notices
+  // without a round trip; the last known one once the connection is lost.
   PixelRect bounds() override;
+  // Reads `area` (inside bounds()) into `out`; parts of it no monitor shows
+  // are black. False when the server refuses or the connection is lost.
   bool read(const PixelRect& area, RasterView out) override;
+  // The pointer on this screen's root; false when it is on another screen
+  // or the connection is lost.
   bool pointer(int32_t& x, int32_t& y) override;
 
   // True when captures go through a shared-memory segment.

@@ -1,0 +1,82 @@
+#include "platform/desktop/emulated_desktop.hpp"
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/unit/fake_screen.hpp"
+
+namespace lupe::test {
+namespace {
+
+constexpr Pixel kUntouched = 0xff5a5a5au, kCleared = 0xffffffffu;
+
+struct Emulated {
+  Emulated() { view.resize(20, 20, kUntouched); }
+  FakeScreen screen;
+  FakeWindowRequests windows;
+  EmulatedDesktop desktop{screen, windows};
+  Surface view;
+  int drawn = 0;
+  const Handle viewDC = desktop.registerSurface(view, [this] { ++drawn; });
+  const Handle desktopWindow = desktop.GetDesktopWindow();
+  const Handle screenDC = desktop.GetDC(desktopWindow);
+};
+
+TEST(EmulatedDesktop, ScreenContextsAreCountedUntilGivenBackForTheirWindow) {
+  Emulated e;
+  const Handle second = e.desktop.GetDC(e.desktopWindow);
+  EXPECT_NE(e.screenDC, 0);
+  EXPECT_NE(second, e.screenDC);
+  EXPECT_EQ(e.desktop.heldScreenContexts(), 2u);
+  const Handle own = e.desktop.registerWindow(7);
+  EXPECT_EQ(e.desktop.GetDC(own), 0);              // only the desktop's image can be read
+  EXPECT_EQ(e.desktop.ReleaseDC(own, second), 0);  // not the window it was taken for
+  EXPECT_EQ(e.desktop.ReleaseDC(e.desktopWindow, second), 1);
+  EXPECT_EQ(e.desktop.ReleaseDC(e.desktopWindow, second), 0);
+  EXPECT_EQ(e.desktop.heldScreenContexts(), 1u);
+  // A context given back draws nothing any more.
+  EXPECT_EQ(e.desktop.StretchBlt(e.viewDC, 0, 0, 8, 8, second, 0, 0, 8, 8, SRCCOPY), 0);
+}
+
+TEST(EmulatedDesktop, TheCaptureReadsOnlyTheOnScreenPartAndIsBlackBeyondTheEdge) {
+  Emulated e;
+  // 10 x 10 pixels from (995, 796), doubled: right and bottom lie past the screen.
+  EXPECT_EQ(e.desktop.StretchBlt(e.viewDC, 0, 0, 20, 20, e.screenDC, 995, 796, 10, 10, SRCCOPY), 1);
+  EXPECT_EQ(e.drawn, 1);
+  EXPECT_EQ(e.screen.reads, (std::vector<PixelRect>{{995, 796, 5, 4}}));
+  expectEveryPixel(e.view.pixels(), [](int32_t x, int32_t y) {
+    const int32_t sx = 995 + x / 2, sy = 796 + y / 2;
+    return sx < 1000 && sy < 800 ? screenPixel(sx, sy) : kBlack;
+  });
+  // Past the top-left corner, 1:1 into part of a cleared view: the clear shows around it.
+  e.view.clear(kCleared);
+  e.desktop.StretchBlt(e.viewDC, 2, 3, 10, 10, e.screenDC, -3, -2, 10, 10, SRCCOPY);
+  expectEveryPixel(e.view.pixels(), [](int32_t x, int32_t y) {
+    if (x < 2 || y < 3 || x >= 12 || y >= 13) return kCleared;
+    return x < 5 || y < 5 ? kBlack : screenPixel(x - 5, y - 5);
+  });
+  // A screen that cannot be read gives black, not what the failed read left.
+  e.screen.readFails = true;
+  e.desktop.StretchBlt(e.viewDC, 0, 0, 20, 20, e.screenDC, 10, 10, 20, 20, SRCCOPY);
+  expectEveryPixel(e.view.pixels(), [](int32_t, int32_t) { return kBlack; });
+}
+
+TEST(EmulatedDesktop, TopmostIsAskedOnlyForOwnWindowsWithPlaceAndSizeKept) {
+  Emulated e;
+  const Handle window = e.desktop.registerWindow(41);
+  const uint32_t keep = SWP_NOMOVE | SWP_NOSIZE;
+  EXPECT_EQ(e.desktop.SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, keep), 1);
+  EXPECT_EQ(e.desktop.SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, keep), 1);
+  EXPECT_EQ(e.desktop.SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE), 0);
+  EXPECT_EQ(e.desktop.SetWindowPos(window, 0, 0, 0, 0, 0, keep), 0);
+  EXPECT_EQ(e.desktop.SetWindowPos(e.desktopWindow, HWND_TOPMOST, 0, 0, 0, 0, keep), 0);
+  EXPECT_EQ(e.windows.topmost, (std::vector<std::pair<WindowId, bool>>{{41, true}, {41, false}}));
+  e.windows.grants = false;
+  EXPECT_EQ(e.desktop.SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, keep), 0);
+}
+
+}  // namespace
+}  // namespace lupe::test

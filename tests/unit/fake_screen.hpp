@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/desktop/screen_source.hpp"
+#include "platform/desktop/window_requests.hpp"
+#include "platform/raster/raster.hpp"
+
+namespace lupe::test {
+
+// Screen pixel (x, y) of the fake screen: its colour tells its place.
+constexpr Pixel screenPixel(int32_t x, int32_t y) {
+  return 0xff000000u | (static_cast<uint32_t>(x) & 0xfffu) << 12 |
+         (static_cast<uint32_t>(y) & 0xfffu);
+}
+
+// A 1000 x 800 screen of screenPixel colours that remembers what was read.
+class FakeScreen final : public ScreenSource {
+ public:
+  PixelRect bounds() override { return {0, 0, 1000, 800}; }
+  bool read(const PixelRect& rect, RasterView out) override {
+    reads.push_back(rect);
+    for (int32_t j = 0; j < rect.height; ++j)
+      for (int32_t i = 0; i < rect.width; ++i) out.row(j)[i] = screenPixel(rect.x + i, rect.y + j);
+    return !readFails;
+  }
+  bool pointer(int32_t& x, int32_t& y) override {
+    x = pointerX;
+    y = pointerY;
+    return true;
+  }
+
+  bool readFails = false;
+  int32_t pointerX = 0, pointerY = 0;
+  std::vector<PixelRect> reads;
+};
+
+// A window manager that grants (or refuses) every request and remembers it.
+class FakeWindowRequests final : public WindowRequests {
+ public:
+  bool setTopmost(WindowId window, bool on) override {
+    topmost.push_back({window, on});
+    return grants;
+  }
+  bool beginMove(WindowId) override { return grants; }
+  bool releaseCapture() override { return grants; }
+
+  bool grants = true;
+  std::vector<std::pair<WindowId, bool>> topmost;
+};
+
+// Asserts that every pixel (x, y) of `pixels` is expected(x, y).
+template <class Expected>
+void expectEveryPixel(ConstRasterView pixels, Expected expected) {
+  for (int32_t y = 0; y < pixels.height; ++y)
+    for (int32_t x = 0; x < pixels.width; ++x)
+      ASSERT_EQ(pixels.row(y)[x], expected(x, y)) << "at (" << x << ", " << y << ")";
+}
+
+}  // namespace lupe::test

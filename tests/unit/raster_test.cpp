@@ -1,0 +1,70 @@
+#include <cstdint>
+
+#include <gtest/gtest.h>
+
+#include "platform/raster/raster.hpp"
+#include "platform/raster/stretch.hpp"
+#include "tests/unit/fake_screen.hpp"
+
+namespace lupe::test {
+namespace {
+
+constexpr Pixel kUntouched = 0xff5a5a5au;
+
+// Stretches a sw x sh source of screenPixel colours, kept inside a wider
+// buffer so the stride counts, over (dx, dy, dw, dh) of a target and checks
+// every target pixel against floor(i * sw / dw), floor(j * sh / dh).
+void expectStretch(NearestStretch& stretch, int32_t sw, int32_t sh, int32_t dx, int32_t dy,
+                   int32_t dw, int32_t dh, int32_t targetW, int32_t targetH) {
+  Raster buffer(sw + 3, sh + 2, kUntouched);
+  const RasterView source = buffer.view().sub({2, 1, sw, sh});
+  for (int32_t y = 0; y < sh; ++y)
+    for (int32_t x = 0; x < sw; ++x) source.row(y)[x] = screenPixel(x, y);
+  Raster target(targetW, targetH, kUntouched);
+  stretch.run(source, target.view(), dx, dy, dw, dh);
+  SCOPED_TRACE(testing::Message() << sw << "x" << sh << " over " << dw << "x" << dh << " at " << dx
+                                  << "," << dy);
+  expectEveryPixel(target.view(), [&](int32_t x, int32_t y) {
+    const int64_t i = x - dx, j = y - dy;
+    if (i < 0 || j < 0 || i >= dw || j >= dh) return kUntouched;
+    return screenPixel(static_cast<int32_t>(i * sw / dw), static_cast<int32_t>(j * sh / dh));
+  });
+}
+
+TEST(NearestStretch, EveryDestinationPixelShowsTheFlooredSourcePixel) {
+  const struct {
+    int32_t sw, sh, dw, dh;
+  } cases[] = {{4, 3, 12, 9},  {3, 2, 30, 20},   {7, 7, 10, 10}, {6, 6, 10, 10},
+               {10, 10, 7, 7}, {240, 2, 719, 3}, {1, 5, 9, 11},  {5, 1, 11, 9},
+               {1, 1, 6, 4},   {1, 1, 1, 1},     {5, 3, 5, 9},   {100, 67, 300, 200}};
+  NearestStretch stretch;  // one kernel for all, as the desktop keeps one
+  for (const auto& c : cases) expectStretch(stretch, c.sw, c.sh, 0, 0, c.dw, c.dh, c.dw, c.dh);
+}
+
+TEST(NearestStretch, OnlyThePartInsideTheTargetIsWrittenAndEmptySizesWriteNothing) {
+  const struct {
+    int32_t sw, sh, dx, dy, dw, dh;
+  } cases[] = {{7, 5, -5, 12, 16, 16}, {7, 5, 12, -6, 16, 16}, {6, 6, -3, -3, 26, 26},
+               {8, 4, -3, 2, 8, 12},   {6, 6, 20, 0, 5, 5},    {4, 4, 0, 0, 0, 8},
+               {4, 4, 0, 0, 8, 0},     {4, 4, 0, 0, -8, 8},    {4, 4, 0, 20, 8, 8}};
+  NearestStretch stretch;
+  for (const auto& c : cases) expectStretch(stretch, c.sw, c.sh, c.dx, c.dy, c.dw, c.dh, 20, 20);
+  Raster target(4, 4, kUntouched);
+  stretch.run(ConstRasterView{}, target.view(), 0, 0, 4, 4);
+  expectEveryPixel(target.view(), [](int32_t, int32_t) { return kUntouched; });
+}
+
+TEST(Raster, ResizingKeepsTheTopLeftPixelsAndAnEmptySideKeepsNone) {
+  Raster raster(3, 2, kUntouched);
+  raster.view().row(1)[2] = 1;
+  raster.resize(4, 3, 9);
+  expectEveryPixel(raster.view(), [](int32_t x, int32_t y) {
+    return x == 2 && y == 1 ? 1u : x < 3 && y < 2 ? kUntouched : 9u;
+  });
+  raster.resize(0, 3, 8);  // a view of width 0 keeps its rows but no pixels
+  raster.resize(2, 3, 7);
+  expectEveryPixel(raster.view(), [](int32_t, int32_t) { return 7u; });
+}
+
+}  // namespace
+}  // namespace lupe::test
