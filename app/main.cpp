@@ -13,6 +13,7 @@
 #include "platform/desktop/emulated_desktop.hpp"
 #include "platform/qt/qt_backend.hpp"
 #include "platform/qt/x11_session.hpp"
+#include "platform/x11/frame_extents.hpp"
 #include "platform/x11/x11_environment.hpp"
 #include "platform/x11/x11_screen_source.hpp"
 
@@ -47,9 +48,11 @@ int main(int argc, char** argv) {
   }
   if (!screen->usesSharedMemory()) std::fprintf(stderr, "%s\n", lupe::x11::noSharedMemoryNotice());
 
+  const std::unique_ptr<lupe::x11::FrameExtents> frames = lupe::x11::FrameExtents::open();
   lupe::qt::QtBackend backend;
   lupe::EmulatedDesktop desktop(*screen, backend);
   backend.attach(desktop);
+  if (frames) backend.attach(*frames);
   lupe::frmLupe form(backend, desktop);
   return backend.run(form);
 }

@@ -3,7 +3,7 @@
 # current display (or a private Xvfb with openbox, via with-display.sh) for
 # a few seconds with the pointer at the screen's centre and reports the CPU
 # time it used per second and per tick, from /proc/<pid>/stat.
-#   bench/cpu_at_40hz.sh [seconds]
+#   bench/cpu_at_40hz.sh [seconds]   (LUPE_EXECUTABLE: another build to measure)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-10}
@@ -15,7 +15,7 @@ ticks=$(getconf CLK_TCK)
 cpu_of() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 
 xdotool mousemove 640 512
-build/tevka-lupe 2>/dev/null &
+"${LUPE_EXECUTABLE:-build/tevka-lupe}" 2>/dev/null &
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
 sleep 2  # start-up is not what we measure

@@ -119,6 +119,7 @@ QWidget* QtBackend::widgetOf(const Control& control) const {
 
 void QtBackend::windowResized(bool always) {
   if (!live_ || !form_) return;
+  followFrame();
   const PixelSize size = outerSize(*form_);
   if (!always && size.width == reported_.width && size.height == reported_.height) return;
   reported_ = size;
@@ -165,9 +166,34 @@ void QtBackend::report(const RuntimeError& error) {
 PixelSize QtBackend::outerSize(const Form&) {
   if (!window_) return {};
   const qreal dpr = window_->devicePixelRatioF();
+  if (const auto margins = frames_ ? frames_->margins() : std::nullopt) {
+    // The window manager's frame is in native pixels already.
+    const QSize client = window_->size();
+    return {static_cast<int32_t>(std::lround(client.width() * dpr)) + margins->left + margins->right,
+            static_cast<int32_t>(std::lround(client.height() * dpr)) + margins->top +
+                margins->bottom};
+  }
   const QRect frame = window_->frameGeometry();
   return {static_cast<int32_t>(std::lround(frame.width() * dpr)),
           static_cast<int32_t>(std::lround(frame.height() * dpr))};
+}
+
+// Follows the frame of the native window as it is now: Qt makes a new one
+// when the above state is set before the first showing, and only the
+// window handle knows it (QWidget::winId keeps the first).
+void QtBackend::followFrame() {
+  if (!frames_ || !window_->windowHandle()) return;
+  const auto native = static_cast<uint64_t>(window_->windowHandle()->winId());
+  if (native == followed_) return;
+  followed_ = native;
+  frames_->follow(native);
+  const int descriptor = frames_->noticeDescriptor();
+  if (frameNotices_ || descriptor < 0) return;
+  frameNotices_ = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
+  // A new frame changes the outer size without resizing the client area.
+  QObject::connect(frameNotices_.get(), &QSocketNotifier::activated, frameNotices_.get(), [this] {
+    if (frames_->poll()) windowResized(false);
+  });
 }
 
 Handle QtBackend::windowHandle(const Form&) {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
 
@@ -10,6 +11,7 @@
 #include "platform/controls/controls.hpp"
 #include "platform/controls/form.hpp"
 #include "platform/desktop/emulated_desktop.hpp"
+#include "platform/desktop/window_frames.hpp"
 #include "platform/desktop/window_requests.hpp"
 
 namespace lupe::qt {
@@ -26,6 +28,9 @@ class QtBackend final : public ControlHost, public WindowRequests {
 
   // The desktop whose handles stand for the window and its view.
   void attach(EmulatedDesktop& desktop) { desktop_ = &desktop; }
+  // Where the window's frame is learnt from, when the window manager tells
+  // it better than the toolkit knows it.
+  void attach(WindowFrames& frames) { frames_ = &frames; }
   // Makes the form's window, raises Load, shows it and runs until the
   // program ends; returns the exit status.
   int run(Form& form);
@@ -61,11 +66,15 @@ class QtBackend final : public ControlHost, public WindowRequests {
   void build(Control& container, QWidget* parent);
   void orderTabs();
   void syncTimer(const Timer& timer);
+  void followFrame();
   void showFormProperty(PropertyId id);
   QWidget* widgetOf(const Control& control) const;
 
   Form* form_ = nullptr;
   EmulatedDesktop* desktop_ = nullptr;
+  WindowFrames* frames_ = nullptr;
+  std::unique_ptr<QSocketNotifier> frameNotices_;
+  uint64_t followed_ = 0;  // the native window whose frame we follow
   std::unique_ptr<FormWindow> window_;
   std::unordered_map<const Control*, QWidget*> widgets_;
   std::unordered_map<const Timer*, std::unique_ptr<QTimer>> timers_;

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "harness/controls.hpp"
 #include "harness/lupe_test.hpp"
-#include "harness/view_model.hpp"
 
 namespace lupe::e2e {
 namespace {
@@ -24,9 +24,7 @@ class Shutdown : public LupeOnScreen {
 
 TEST_F(Shutdown, ExitButtonEndsTheProgramCleanly) {
   ASSERT_NO_FATAL_FAILURE(startLupe());
-  const Rect client = geometry().client;
-  const Rect exit = exitButtonRect();
-  pointer_->click(client.x + exit.x + exit.width / 2, client.y + exit.y + exit.height / 2);
+  clickInClient(exitButtonRect());
   expectCleanEnd();
 }
 

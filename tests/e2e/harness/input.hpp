@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <utility>
 
 #include "display.hpp"
@@ -13,11 +14,13 @@ class Pointer {
   explicit Pointer(XDisplay& display);
 
   // Moves the pointer to (x, y) on the root; returns once the server reports
-  // it there.
+  // it there (a window manager's synchronous grab may hold it back for a
+  // moment). Throws std::runtime_error when it does not get there.
   void moveTo(int x, int y);
   void press(int button = 1);
   void release(int button = 1);
-  // Moves to (x, y), presses and releases `button`.
+  // Moves to (x, y), presses and releases `button`, and leaves the pointer
+  // there for a moment, as a hand does.
   void click(int x, int y, int button = 1);
   // Where the server has the pointer now, on the root.
   std::pair<int, int> position();
@@ -25,6 +28,22 @@ class Pointer {
  private:
   void fake(uint8_t type, uint8_t detail, int x = 0, int y = 0);
 
+  XDisplay& display_;
+};
+
+// The keyboard, driven through XTest; keys go to the window that has the
+// input focus.
+class Keyboard {
+ public:
+  // Throws std::runtime_error when the server has no XTEST extension.
+  explicit Keyboard(XDisplay& display);
+
+  // Presses and releases the key that produces `keysym` (XK_Home is
+  // 0xff50, XK_End 0xff57) without modifiers. Throws std::runtime_error when
+  // no key of the keyboard produces it.
+  void tap(uint32_t keysym);
+
+ private:
   XDisplay& display_;
 };
 

@@ -81,4 +81,14 @@ Image LupeOnScreen::readClient() {
   return display_->readRoot(client->intersected(display_->rootRect()));
 }
 
+Image LupeOnScreen::readInClient(const Rect& r) {
+  const Rect client = geometry().client;
+  return display_->readRoot(Rect{client.x + r.x, client.y + r.y, r.width, r.height});
+}
+
+void LupeOnScreen::clickInClient(const Rect& r) {
+  const Rect client = geometry().client;
+  pointer_->click(client.x + r.x + r.width / 2, client.y + r.y + r.height / 2);
+}
+
 }  // namespace lupe::e2e

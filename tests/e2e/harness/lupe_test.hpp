@@ -29,6 +29,11 @@ class LupeOnScreen : public ::testing::Test {
   WindowGeometry geometry();
   // The window's client area as the screen shows it.
   Image readClient();
+  // The part `r` of the client area (in client coordinates) as the screen
+  // shows it; `r` must lie on the screen.
+  Image readInClient(const Rect& r);
+  // Clicks the middle of `r`, given in client coordinates.
+  void clickInClient(const Rect& r);
   // A path for a screenshot of this test: "<suite>.<test>-<what>.ppm".
   std::string screenshotPath(const std::string& what) const;
 

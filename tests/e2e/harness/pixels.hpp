@@ -20,6 +20,7 @@ struct Rect {
   }
   Rect intersected(const Rect& other) const;
   bool intersects(const Rect& other) const { return !intersected(other).empty(); }
+  bool operator==(const Rect&) const = default;
   std::string describe() const;
 };
 

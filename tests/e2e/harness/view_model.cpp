@@ -5,17 +5,6 @@
 
 namespace lupe::e2e {
 
-namespace {
-
-// Twips to pixels, rounded half to even (the default rounding mode).
-int pixels(int twips) { return int(std::nearbyint(double(twips) / ViewModel::kTwipsPerPixel)); }
-
-Rect twipsRect(int left, int top, int width, int height) {
-  return Rect{pixels(left), pixels(top), pixels(width), pixels(height)};
-}
-
-}  // namespace
-
 ViewModel ViewModel::forOuterSize(int outerWidthPx, int outerHeightPx, int zoom) {
   ViewModel m;
   const float outerWidthTwips = float(outerWidthPx * kTwipsPerPixel);
@@ -40,9 +29,5 @@ std::pair<int, int> ViewModel::screenPixel(const Rect& src, int dx, int dy) cons
   return {src.x + int(int64_t(dx) * src.width / width),
           src.y + int(int64_t(dy) * src.height / height)};
 }
-
-Rect exitButtonRect() { return twipsRect(0, 0, 732, 372); }
-
-Rect settingsButtonRect() { return twipsRect(720, 0, 1572, 372); }
 
 }  // namespace lupe::e2e

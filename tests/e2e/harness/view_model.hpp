@@ -39,9 +39,4 @@ struct ViewModel {
   std::pair<int, int> screenPixel(const Rect& source, int dx, int dy) const;
 };
 
-// The buttons over the view, in client coordinates: "Exit" and "Einstellung"
-// (from their twips: 0, 0, 732 x 372 and 720, 0, 1572 x 372).
-Rect exitButtonRect();
-Rect settingsButtonRect();
-
 }  // namespace lupe::e2e

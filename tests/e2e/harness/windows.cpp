@@ -21,6 +21,15 @@ bool windowManagerRuns(XDisplay& display) {
   return !display.items32(display.root(), "_NET_SUPPORTING_WM_CHECK").empty();
 }
 
+// data[0]: gravity 1 (north-west) | x, y, width, height given (bits 8 to 11)
+// | source 2, a pager (bits 12, 13).
+void moveResize(XDisplay& display, xcb_window_t window, uint32_t given, int x, int y, int width,
+                int height) {
+  const uint32_t flags = XCB_GRAVITY_NORTH_WEST | given << 8 | 2u << 12;
+  display.sendToWindowManager(window, "_NET_MOVERESIZE_WINDOW",
+                              {flags, uint32_t(x), uint32_t(y), uint32_t(width), uint32_t(height)});
+}
+
 }  // namespace
 
 bool isViewable(XDisplay& display, xcb_window_t window) {
@@ -97,10 +106,19 @@ void requestClose(XDisplay& display, xcb_window_t window) {
 }
 
 void requestMove(XDisplay& display, xcb_window_t window, int x, int y) {
-  // data[0]: gravity 1 (north-west) | x and y given (bits 8, 9) | source 2 (bits 12, 13)
-  const uint32_t flags = XCB_GRAVITY_NORTH_WEST | 1u << 8 | 1u << 9 | 2u << 12;
-  display.sendToWindowManager(window, "_NET_MOVERESIZE_WINDOW",
-                              {flags, uint32_t(x), uint32_t(y), 0, 0});
+  moveResize(display, window, 0b0011, x, y, 0, 0);
+}
+
+void requestMoveResize(XDisplay& display, xcb_window_t window, int x, int y, int width,
+                       int height) {
+  moveResize(display, window, 0b1111, x, y, width, height);
+}
+
+void requestMaximised(XDisplay& display, xcb_window_t window, bool maximised) {
+  // data: action (0 remove, 1 add), the two states, source 2 (a pager)
+  display.sendToWindowManager(window, "_NET_WM_STATE",
+                              {maximised ? 1u : 0u, display.atom("_NET_WM_STATE_MAXIMIZED_VERT"),
+                               display.atom("_NET_WM_STATE_MAXIMIZED_HORZ"), 2});
 }
 
 }  // namespace lupe::e2e

@@ -72,4 +72,12 @@ void requestClose(XDisplay& display, xcb_window_t window);
 // (_NET_MOVERESIZE_WINDOW with north-west gravity); does not wait.
 void requestMove(XDisplay& display, xcb_window_t window, int x, int y);
 
+// As requestMove, and to give the client area `width` x `height` pixels.
+void requestMoveResize(XDisplay& display, xcb_window_t window, int x, int y, int width, int height);
+
+// Asks the window manager to maximise the window both ways, or to restore
+// it (_NET_WM_STATE add or remove _MAXIMIZED_VERT and _MAXIMIZED_HORZ, as a
+// pager asks); does not wait.
+void requestMaximised(XDisplay& display, xcb_window_t window, bool maximised);
+
 }  // namespace lupe::e2e

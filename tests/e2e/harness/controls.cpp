@@ -1,0 +1,36 @@
+#include "controls.hpp"
+
+#include <cmath>
+
+namespace lupe::e2e {
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+// Twips to pixels, rounded half to even (the default rounding mode).
+int pixels(int twips) { return int(std::nearbyint(double(twips) / kTwipsPerPixel)); }
+
+Rect twipsRect(int left, int top, int width, int height) {
+  return Rect{pixels(left), pixels(top), pixels(width), pixels(height)};
+}
+
+Rect inPanel(int left, int top, int width, int height) {
+  const Rect panel = panelRect();
+  Rect r = twipsRect(left, top, width, height);
+  r.x += panel.x;
+  r.y += panel.y;
+  return r;
+}
+
+}  // namespace
+
+Rect exitButtonRect() { return twipsRect(0, 0, 732, 372); }
+Rect settingsButtonRect() { return twipsRect(720, 0, 1572, 372); }
+Rect panelRect() { return twipsRect(720, 0, 6495, 1695); }
+Rect blackWhiteButtonRect() { return inPanel(2640, 120, 1092, 372); }
+Rect colourButtonRect() { return inPanel(3840, 120, 852, 372); }
+Rect closePanelButtonRect() { return inPanel(2520, 1200, 3852, 375); }
+Rect zoomSliderRect() { return inPanel(120, 240, 2412, 312); }
+
+}  // namespace lupe::e2e

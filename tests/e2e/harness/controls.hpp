@@ -1,0 +1,27 @@
+#pragma once
+
+#include "pixels.hpp"
+
+namespace lupe::e2e {
+
+// Where the window's controls lie, in client coordinates, from their twips
+// in the window definition at 15 twips a pixel (rounded half to even).
+// Controls of the settings panel are given in the client too: the panel's
+// own position added.
+
+// The buttons over the view: "Exit" (0, 0, 732 x 372) and "Einstellung"
+// (720, 0, 1572 x 372).
+Rect exitButtonRect();
+Rect settingsButtonRect();
+
+// The settings panel Frame1 (720, 0, 6495 x 1695).
+Rect panelRect();
+// In the panel: "Schwarz" (2640, 120, 1092 x 372), "Rot" (3840, 120,
+// 852 x 372), "Einstellungs Fenster schließen" (2520, 1200, 3852 x 375) and
+// the zoom slider (120, 240, 2412 x 312).
+Rect blackWhiteButtonRect();
+Rect colourButtonRect();
+Rect closePanelButtonRect();
+Rect zoomSliderRect();
+
+}  // namespace lupe::e2e

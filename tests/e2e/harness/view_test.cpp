@@ -1,0 +1,124 @@
+#include "view_test.hpp"
+
+#include <algorithm>
+#include <chrono>
+
+#include "poll.hpp"
+
+namespace lupe::e2e {
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Whether the screen shows the test pattern throughout the on-screen part
+// of `area`.
+bool screenShowsPattern(XDisplay& display, const Rect& area) {
+  const Rect onScreen = area.intersected(display.rootRect());
+  if (onScreen.empty()) return true;
+  const Image shown = display.readRoot(onScreen);
+  for (int y = 0; y < shown.height(); ++y)
+    for (int x = 0; x < shown.width(); ++x)
+      if (shown.at(x, y) != patternColour(onScreen.x + x, onScreen.y + y)) return false;
+  return true;
+}
+
+}  // namespace
+
+ViewModel ViewOnScreen::model(int zoom) {
+  const Rect outer = geometry().outer();
+  return ViewModel::forOuterSize(outer.width, outer.height, zoom);
+}
+
+void ViewOnScreen::moveWindowToTopLeft() {
+  requestMove(*display_, window_, 0, 0);
+  ASSERT_TRUE(pollUntil(5s,
+                        [&] {
+                          const Rect outer = geometry().outer();
+                          return outer.x == 0 && outer.y == 0;
+                        }))
+      << "the window manager did not move the window to (0, 0); it is at "
+      << geometry().outer().describe();
+}
+
+void ViewOnScreen::keepWindowOutOf(const std::vector<Rect>& sources) {
+  auto overlaps = [&] {
+    const Rect outer = geometry().outer();
+    return std::any_of(sources.begin(), sources.end(),
+                       [&](const Rect& s) { return s.intersects(outer); });
+  };
+  if (!overlaps()) return;
+  ASSERT_NO_FATAL_FAILURE(moveWindowToTopLeft());
+  ASSERT_FALSE(overlaps()) << "the window " << geometry().outer().describe()
+                           << " still lies in a source rectangle";
+}
+
+void ViewOnScreen::pointerAwayFromWindow(int zoom, int& x, int& y) {
+  const Rect screen = display_->rootRect();
+  const Rect outer = geometry().outer();
+  const ViewModel m = model(zoom);
+  const int gap = 8;
+  const int right = outer.x + outer.width, bottom = outer.y + outer.height;
+  if (screen.width - right >= m.sourceWidth + 2 * gap) {
+    x = right + gap + m.sourceWidth / 2;
+    y = std::clamp(screen.height / 2, m.sourceHeight / 2, screen.height - m.sourceHeight / 2 - 1);
+  } else if (screen.height - bottom >= m.sourceHeight + 2 * gap) {
+    x = std::clamp(screen.width / 2, m.sourceWidth / 2, screen.width - m.sourceWidth / 2 - 1);
+    y = bottom + gap + m.sourceHeight / 2;
+  } else {
+    FAIL() << "no room on the screen beside or below the window " << outer.describe()
+           << " for a source of " << m.sourceWidth << "x" << m.sourceHeight;
+  }
+}
+
+void ViewOnScreen::expectView(const std::string& what, int x, int y, int zoom,
+                              const std::vector<Overlay>& overlays) {
+  pointer_->moveTo(x, y);
+  const Rect screen = display_->rootRect();
+  // Else the comparison would blame the magnifier for someone else's window.
+  const Rect source = model(zoom).source(x, y);
+  if (!pollUntil(5s, [&] { return screenShowsPattern(*display_, source); })) {
+    const std::string path = screenshotPath(what + "-source");
+    writePpm(display_->readRoot(source.intersected(screen)), path);
+    FAIL() << "the screen does not show the test pattern in the source " << source.describe()
+           << " (the window is at " << geometry().outer().describe() << "): " << path;
+  }
+
+  // Right on two looks in a row, a few ticks apart: a picture left over
+  // from before the last action (the view keeps its last picture until the
+  // next tick) must not pass for the new state.
+  ViewCheck check;
+  Image actual;
+  Rect client;
+  int rightInARow = 0;
+  const bool settled = pollUntil(
+      5s,
+      [&] {
+        client = geometry().client;
+        actual = readClient();
+        if (actual.width() != client.width || actual.height() != client.height) return false;
+        const ViewModel m = model(zoom);
+        check = checkView(actual, m, m.source(x, y), screen, overlays);
+        rightInARow = check.ok() ? rightInARow + 1 : 0;
+        return rightInARow == 2;
+      },
+      80ms);
+  ASSERT_EQ(actual.width(), client.width) << "the client area is not wholly on the screen";
+  ASSERT_EQ(actual.height(), client.height) << "the client area is not wholly on the screen";
+  if (settled) return;
+  const std::string actualPath = screenshotPath(what + "-actual");
+  const std::string expectedPath = screenshotPath(what + "-expected");
+  writePpm(actual, actualPath);
+  writePpm(check.expected, expectedPath);
+  const ViewModel m = model(zoom);
+  FAIL() << what << ": the view differs from the enlargement of source "
+         << m.source(x, y).describe() << " at zoom " << zoom << " into a view of " << m.width << "x"
+         << m.height << " (crosshair at x " << m.lineX << ", y " << m.lineY
+         << ") in a client area of " << client.describe() << "\n"
+         << (check.ok() ? "right on the last look, but never on two looks in a row\n"
+                        : check.report())
+         << "client area: " << actualPath
+         << "\nexpected (without the controls over it): " << expectedPath;
+}
+
+}  // namespace lupe::e2e
