@@ -42,9 +42,9 @@ class frmLupe : public Form {
   lupe::Line Line1{Picture1, "Line1"};
 
   // app/startup_shutdown.cpp
-  void Form_Load();                    // once, after the window is made
+  void Form_Load();                   // once, after the window is made
   void Form_Unload(int16_t& Cancel);  // whenever the window closes
-  void Command6_Click();               // "Exit"
+  void Command6_Click();              // "Exit"
   // app/layout.cpp
   void Form_Resize();  // first showing, every size change, restoring
   // magnify/sampling_tick.cpp

@@ -31,8 +31,8 @@ Picture blank() { return {kSide, kSide, std::vector<uint32_t>(kSide * kSide, kCl
 
 Picture drawArrow() {
   // The classic pointer, tip at (2, 0), pointing to the upper left.
-  const std::vector<Point> arrow{{2, 0}, {2, 24}, {8, 18.5}, {12.5, 28.5}, {16, 27},
-                                 {11.5, 17.5}, {19.5, 17.5}};
+  const std::vector<Point> arrow{{2, 0},   {2, 24},      {8, 18.5},   {12.5, 28.5},
+                                 {16, 27}, {11.5, 17.5}, {19.5, 17.5}};
   std::vector<Point> shadow;
   for (const Point& p : arrow) shadow.push_back({p.x + 2, p.y + 2});
 
@@ -75,8 +75,10 @@ Picture drawIcon() {
   for (int y = 0; y < kSide; ++y)
     for (int x = 0; x < kSide; ++x) {
       const double d = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
-      if (d <= 6.0) set(x, y, 0xffeaf6ffu);
-      else if (d <= 8.0) set(x, y, 0xff404850u);
+      if (d <= 6.0)
+        set(x, y, 0xffeaf6ffu);
+      else if (d <= 8.0)
+        set(x, y, 0xff404850u);
     }
   for (int i = -3; i <= 3; ++i)
     for (int w = 0; w < 2; ++w) {

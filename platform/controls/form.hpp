@@ -23,8 +23,8 @@ class Form : public Control {
   void adopt(Control& control) { controls_.push_back(&control); }
 
   Property<std::string> Caption;
-  Property<float> ClientWidth;   // pixels
-  Property<float> ClientHeight;  // pixels
+  Property<float> ClientWidth;    // pixels
+  Property<float> ClientHeight;   // pixels
   Property<int16_t> WindowState;  // 0 normal, 1 minimised, 2 maximised
   const lupe::Picture* Icon = nullptr;
   std::string LinkTopic;  // a data-exchange topic name nothing uses

@@ -21,7 +21,8 @@ void announcePropertyChange(Control& owner, PropertyId id);
 template <class T>
 class Property {
  public:
-  Property(Control& owner, PropertyId id, T initial = T{}) : owner_(owner), id_(id), value_(initial) {}
+  Property(Control& owner, PropertyId id, T initial = T{})
+      : owner_(owner), id_(id), value_(initial) {}
   Property(const Property&) = delete;
 
   Property& operator=(const T& value) {

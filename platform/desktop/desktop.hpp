@@ -48,8 +48,7 @@ class Desktop {
   virtual int32_t ReleaseCapture() = 0;
   // Only WM_NCLBUTTONDOWN with HTCAPTION is understood: it starts the window
   // system's interactive move of the window. 0 for anything else.
-  virtual int32_t SendMessageA(Handle window, uint32_t message, int32_t wParam,
-                               int32_t lParam) = 0;
+  virtual int32_t SendMessageA(Handle window, uint32_t message, int32_t wParam, int32_t lParam) = 0;
 };
 
 }  // namespace lupe

@@ -72,23 +72,23 @@ int32_t EmulatedDesktop::GetCursorPos(PointApi& point) {
   return 1;
 }
 
-int32_t EmulatedDesktop::StretchBlt(Handle dst, int32_t x, int32_t y, int32_t width,
-                                    int32_t height, Handle src, int32_t srcX, int32_t srcY,
-                                    int32_t srcWidth, int32_t srcHeight, uint32_t rop) {
+int32_t EmulatedDesktop::StretchBlt(Handle dst, int32_t x, int32_t y, int32_t width, int32_t height,
+                                    Handle src, int32_t srcX, int32_t srcY, int32_t srcWidth,
+                                    int32_t srcHeight, uint32_t rop) {
   const Entry* target = find(dst, Kind::Surface);
   if (!target || !find(src, Kind::ScreenContext) || rop != SRCCOPY) return 0;
   // Mirroring through negative extents is not needed by the program and not offered.
   if (width <= 0 || height <= 0 || srcWidth <= 0 || srcHeight <= 0) return 0;
   captured_.reshape(srcWidth, srcHeight);
   captureScreen(screen_, {srcX, srcY, srcWidth, srcHeight}, captured_.view());
-  stretch_.run(captured_.view(), target->surface->pixelsToCover({x, y, width, height}), x, y,
-               width, height);
+  stretch_.run(captured_.view(), target->surface->pixelsToCover({x, y, width, height}), x, y, width,
+               height);
   if (target->drawn) target->drawn();
   return 1;
 }
 
-int32_t EmulatedDesktop::SetWindowPos(Handle window, Handle insertAfter, int32_t, int32_t,
-                                      int32_t, int32_t, uint32_t flags) {
+int32_t EmulatedDesktop::SetWindowPos(Handle window, Handle insertAfter, int32_t, int32_t, int32_t,
+                                      int32_t, uint32_t flags) {
   const Entry* entry = find(window, Kind::Window);
   const uint32_t keepPlace = SWP_NOMOVE | SWP_NOSIZE;
   if (!entry || (flags & keepPlace) != keepPlace) return 0;
@@ -98,8 +98,7 @@ int32_t EmulatedDesktop::SetWindowPos(Handle window, Handle insertAfter, int32_t
 
 int32_t EmulatedDesktop::ReleaseCapture() { return windows_.releaseCapture() ? 1 : 0; }
 
-int32_t EmulatedDesktop::SendMessageA(Handle window, uint32_t message, int32_t wParam,
-                                      int32_t) {
+int32_t EmulatedDesktop::SendMessageA(Handle window, uint32_t message, int32_t wParam, int32_t) {
   const Entry* entry = find(window, Kind::Window);
   if (!entry || message != WM_NCLBUTTONDOWN || wParam != HTCAPTION) return 0;
   return windows_.beginMove(entry->window) ? 1 : 0;

@@ -49,8 +49,8 @@ class EmulatedDesktop final : public Desktop {
   struct Entry {
     explicit Entry(Kind k) : kind(k) {}
     Kind kind;
-    WindowId window = 0;         // Window
-    Handle owner = 0;            // ScreenContext: the window it was taken for
+    WindowId window = 0;          // Window
+    Handle owner = 0;             // ScreenContext: the window it was taken for
     Surface* surface = nullptr;   // Surface
     std::function<void()> drawn;  // Surface
   };

@@ -8,8 +8,7 @@ bool captureScreen(ScreenSource& source, const PixelRect& area, RasterView out) 
     out.fill(kBlack);
     return true;
   }
-  const PixelRect inside{onScreen.x - area.x, onScreen.y - area.y, onScreen.width,
-                         onScreen.height};
+  const PixelRect inside{onScreen.x - area.x, onScreen.y - area.y, onScreen.width, onScreen.height};
   // Black only around the part on the screen, which the read overwrites.
   out.fill({0, 0, out.width, inside.y}, kBlack);
   out.fill({0, inside.y + inside.height, out.width, out.height - inside.y - inside.height}, kBlack);

@@ -16,10 +16,11 @@ namespace lupe::qt {
 namespace {
 
 constexpr PropertyId kAll[] = {
-    PropertyId::Left,    PropertyId::Top,         PropertyId::Width,        PropertyId::Height,
-    PropertyId::Caption, PropertyId::Font,        PropertyId::BackColor,    PropertyId::ForeColor,
-    PropertyId::Min,     PropertyId::Max,         PropertyId::SmallChange,  PropertyId::LargeChange,
-    PropertyId::Value,   PropertyId::TickFrequency, PropertyId::Visible};
+    PropertyId::Left,      PropertyId::Top,           PropertyId::Width,
+    PropertyId::Height,    PropertyId::Caption,       PropertyId::Font,
+    PropertyId::BackColor, PropertyId::ForeColor,     PropertyId::Min,
+    PropertyId::Max,       PropertyId::SmallChange,   PropertyId::LargeChange,
+    PropertyId::Value,     PropertyId::TickFrequency, PropertyId::Visible};
 
 bool paintedByContainer(const Control& control) {
   return (control.kind() == ControlKind::Line || control.kind() == ControlKind::Image) &&
@@ -131,7 +132,8 @@ void showProperty(const Control& control, QWidget* widget, PropertyId id) {
     case PropertyId::Width:
     case PropertyId::Height: {
       const QRect r = nativeRect(placed);
-      widget->setGeometry(toLogical(r.x(), r.y(), r.width(), r.height(), widget->devicePixelRatioF()));
+      widget->setGeometry(
+          toLogical(r.x(), r.y(), r.width(), r.height(), widget->devicePixelRatioF()));
       return;
     }
     default:

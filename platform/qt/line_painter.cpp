@@ -31,9 +31,9 @@ void paintLine(QPainter& painter, const Line& line, const QPalette& palette) {
   const int period = dashed ? kDashOn + kDashOff : std::max(1, to - from);
   for (int start = from; start < to; start += period) {
     const int length = std::min(dashed ? kDashOn : to - from, to - start);
-    painter.fillRect(vertical ? QRect(across, start, width, length)
-                              : QRect(start, across, length, width),
-                     color);
+    painter.fillRect(
+        vertical ? QRect(across, start, width, length) : QRect(start, across, length, width),
+        color);
   }
 }
 
@@ -48,8 +48,8 @@ void LineWidget::place() {
   const int x1 = devicePixel(line_.X1), y1 = devicePixel(line_.Y1);
   const int x2 = devicePixel(line_.X2), y2 = devicePixel(line_.Y2);
   const int left = std::min(x1, x2) - half, top = std::min(y1, y2) - half;
-  setGeometry(toLogical(left, top, std::abs(x2 - x1) + 2 * half, std::abs(y2 - y1) + 2 * half,
-                        dpr));
+  setGeometry(
+      toLogical(left, top, std::abs(x2 - x1) + 2 * half, std::abs(y2 - y1) + 2 * half, dpr));
   update();
 }
 

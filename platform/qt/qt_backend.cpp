@@ -45,8 +45,8 @@ int QtBackend::run(Form& form) {
   build(form, window_.get());
   showFormProperty(PropertyId::Caption);
   if (form.Icon) window_->setWindowIcon(QIcon(QPixmap::fromImage(toQImage(*form.Icon))));
-  window_->resize(toLogical(0, 0, devicePixel(form.ClientWidth), devicePixel(form.ClientHeight), dpr)
-                      .size());
+  window_->resize(
+      toLogical(0, 0, devicePixel(form.ClientWidth), devicePixel(form.ClientHeight), dpr).size());
   window_->winId();  // the window exists, with its handle, before Load runs
   hwnd_ = desktop_ ? desktop_->registerWindow(idOf(window_.get())) : 0;
 
@@ -169,9 +169,9 @@ PixelSize QtBackend::outerSize(const Form&) {
   if (const auto margins = frames_ ? frames_->margins() : std::nullopt) {
     // The window manager's frame is in native pixels already.
     const QSize client = window_->size();
-    return {static_cast<int32_t>(std::lround(client.width() * dpr)) + margins->left + margins->right,
-            static_cast<int32_t>(std::lround(client.height() * dpr)) + margins->top +
-                margins->bottom};
+    return {
+        static_cast<int32_t>(std::lround(client.width() * dpr)) + margins->left + margins->right,
+        static_cast<int32_t>(std::lround(client.height() * dpr)) + margins->top + margins->bottom};
   }
   const QRect frame = window_->frameGeometry();
   return {static_cast<int32_t>(std::lround(frame.width() * dpr)),

@@ -82,8 +82,8 @@ class QtBackend final : public ControlHost, public WindowRequests {
   Handle hwnd_ = 0;
   double twipsPerPixel_ = 15.0;
   PixelSize reported_{-1, -1};  // the outer size the last Resize stood for
-  bool live_ = false;      // loaded and not yet closed: events are delivered
-  bool shown_ = false;     // timers run only once the window is shown
+  bool live_ = false;           // loaded and not yet closed: events are delivered
+  bool shown_ = false;          // timers run only once the window is shown
   bool unloaded_ = false;
   bool ended_ = false;
 };

@@ -9,11 +9,16 @@ namespace lupe::qt {
 QColor toQColor(Color color, const QPalette& palette) {
   if (color & kSystemColorFlag) {
     switch (color & 0xffu) {
-      case 5: return palette.color(QPalette::Base);         // window background
-      case 8: return palette.color(QPalette::WindowText);   // window text
-      case 15: return palette.color(QPalette::Button);      // button face
-      case 18: return palette.color(QPalette::ButtonText);  // button text
-      default: return palette.color(QPalette::WindowText);
+      case 5:
+        return palette.color(QPalette::Base);  // window background
+      case 8:
+        return palette.color(QPalette::WindowText);  // window text
+      case 15:
+        return palette.color(QPalette::Button);  // button face
+      case 18:
+        return palette.color(QPalette::ButtonText);  // button text
+      default:
+        return palette.color(QPalette::WindowText);
     }
   }
   return QColor(color & 0xff, (color >> 8) & 0xff, (color >> 16) & 0xff);

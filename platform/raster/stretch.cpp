@@ -12,10 +12,17 @@ void fillRuns(Pixel* __restrict out, const Pixel* __restrict in, const int32_t* 
   for (size_t s = 0; s < count; ++s) {
     const Pixel value = in[s];
     switch (runs[s]) {
-      case 3: out[2] = value; [[fallthrough]];
-      case 2: out[1] = value; [[fallthrough]];
-      case 1: out[0] = value; [[fallthrough]];
-      case 0: break;
+      case 3:
+        out[2] = value;
+        [[fallthrough]];
+      case 2:
+        out[1] = value;
+        [[fallthrough]];
+      case 1:
+        out[0] = value;
+        [[fallthrough]];
+      case 0:
+        break;
       default:
         for (int32_t r = 0; r < runs[s]; ++r) out[r] = value;
     }

@@ -63,8 +63,7 @@ double floorOf(double value) { return std::floor(value); }
 std::string decimalText(int64_t value) { return std::to_string(value); }
 
 std::string decimalText(double wholeNumber) {
-  if (!(wholeNumber >= -9.2e18 && wholeNumber <= 9.2e18) ||
-      std::floor(wholeNumber) != wholeNumber)
+  if (!(wholeNumber >= -9.2e18 && wholeNumber <= 9.2e18) || std::floor(wholeNumber) != wholeNumber)
     throw RuntimeError::overflow();
   return std::to_string(static_cast<int64_t>(wholeNumber));
 }

@@ -57,11 +57,11 @@ void FrameExtents::follow(uint64_t window) {
 
 bool FrameExtents::read() {
   if (connection_->window == XCB_NONE || connection_->extents == XCB_NONE) return false;
-  xcb_get_property_reply_t* reply = xcb_get_property_reply(
-      connection_->xcb,
-      xcb_get_property(connection_->xcb, 0, connection_->window, connection_->extents,
-                       XCB_ATOM_CARDINAL, 0, 4),
-      nullptr);
+  xcb_get_property_reply_t* reply =
+      xcb_get_property_reply(connection_->xcb,
+                             xcb_get_property(connection_->xcb, 0, connection_->window,
+                                              connection_->extents, XCB_ATOM_CARDINAL, 0, 4),
+                             nullptr);
   std::optional<FrameMargins> now;
   if (reply && reply->format == 32 && xcb_get_property_value_length(reply) == 16) {
     const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(reply));
