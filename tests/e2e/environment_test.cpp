@@ -13,7 +13,7 @@
 #include "harness/lupe.hpp"
 #include "harness/poll.hpp"
 #include "harness/windows.hpp"
-#include "harness/xserver.hpp"
+#include "support/xvfb_server.hpp"
 
 namespace lupe::e2e {
 namespace {
@@ -58,7 +58,7 @@ TEST(BadEnvironment, WithoutAUsableDisplayItSaysSoInOneGermanLineAndEndsWith1) {
 }
 
 TEST(BadEnvironment, WhenTheServerGoesAwayTheProgramEndsWithAMessage) {
-  PrivateXServer server("640x480x24");
+  support::XvfbServer server(support::kE2eTestDisplays, "640x480x24");
   const auto lupe = launchLupe({{"DISPLAY", server.display()}, {"WAYLAND_DISPLAY", std::nullopt}});
   {
     XDisplay display(server.display().c_str());

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/x11/x11_screen_source.hpp"
-#include "xvfb_server.hpp"
+#include "support/xvfb_server.hpp"
 
 namespace lupe::x11 {
 namespace {
@@ -66,7 +66,7 @@ TEST(DisplayProblem, NamesWhatIsMissing) {
       EXPECT_EQ(std::string(error.what()), displayProblem());
     }
   }
-  test::XvfbServer server("64x48x24");
+  support::XvfbServer server(support::kX11TestDisplays, "64x48x24");
   {
     // Wayland with XWayland: DISPLAY leads to a working server.
     EnvironmentVariable display("DISPLAY", server.display().c_str()),

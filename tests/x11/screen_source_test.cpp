@@ -11,16 +11,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "support/xvfb_server.hpp"
 #include "test_client.hpp"
-#include "xvfb_server.hpp"
 
 namespace lupe::x11 {
 namespace {
 
+using support::kX11TestDisplays;
+using support::XvfbServer;
 using test::firstMismatch;
 using test::patternColour;
 using test::TestClient;
-using test::XvfbServer;
 using Expected = std::function<Pixel(int32_t, int32_t)>;
 
 constexpr Pixel kGuard = 0x5a5a5a5au;
@@ -114,7 +115,7 @@ std::vector<Segment> ourSegments() {
 class TrueColourScreen : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    server_ = std::make_unique<XvfbServer>("1280x1024x24");
+    server_ = std::make_unique<XvfbServer>(kX11TestDisplays, "1280x1024x24");
     TestClient(server_->display()).paintRoot(word24);
   }
   static void TearDownTestSuite() { server_.reset(); }
@@ -197,7 +198,7 @@ TEST_F(TrueColourScreen, PointerComesInRootPixels) {
 // Reads the pattern on a server of the given depth in both capture modes.
 void expectDeepAndShallowScreen(const std::string& screen, uint32_t (*word)(int32_t, int32_t),
                                 const Expected& colour) {
-  XvfbServer server(screen);
+  XvfbServer server(kX11TestDisplays, screen);
   TestClient(server.display()).paintRoot(word);
   for (CaptureMode mode : {CaptureMode::SharedMemoryWhenOffered, CaptureMode::PlainGetImage}) {
     SCOPED_TRACE(screen + (mode == CaptureMode::PlainGetImage ? " GetImage" : " MIT-SHM"));
@@ -217,7 +218,7 @@ TEST(OtherDepths, Depth16And30ScreensReadExactly) {
 }
 
 TEST(NoSharedMemory, FallsBackToGetImage) {
-  XvfbServer server("640x480x24", {"-extension", "MIT-SHM"});
+  XvfbServer server(kX11TestDisplays, "640x480x24", {"-extension", "MIT-SHM"});
   TestClient(server.display()).paintRoot(word24);
   const auto source = X11ScreenSource::open(server.display().c_str());
   EXPECT_FALSE(source->usesSharedMemory());
@@ -230,7 +231,7 @@ TEST(NoSharedMemory, FallsBackToGetImage) {
 }
 
 TEST(RootChanges, SizeAndMonitorsAreFollowed) {
-  XvfbServer server("1280x1024x24");
+  XvfbServer server(kX11TestDisplays, "1280x1024x24");
   TestClient client(server.display());
   const auto source = X11ScreenSource::open(server.display().c_str());
   ASSERT_EQ(source->bounds(), (PixelRect{0, 0, 1280, 1024}));
@@ -273,7 +274,7 @@ TEST(RootChanges, SizeAndMonitorsAreFollowed) {
 }
 
 TEST(ConnectionLoss, EveryCallFailsWithoutHangingOnceTheServerIsGone) {
-  auto server = std::make_unique<XvfbServer>("320x200x24");
+  auto server = std::make_unique<XvfbServer>(kX11TestDisplays, "320x200x24");
   const std::string display = server->display();
   TestClient(display).paintRoot(word24);
   const auto source = X11ScreenSource::open(display.c_str());

@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include <sys/wait.h>
+
 namespace lupe::x11::test {
 
 TestClient::TestClient(const std::string& display) {
@@ -86,6 +88,12 @@ std::string firstMismatch(ConstRasterView view, const PixelRect& area,
       }
     }
   return {};
+}
+
+int runOnDisplay(const std::string& display, const std::string& command) {
+  const std::string line = "export DISPLAY=" + display + "; (" + command + ") >/dev/null 2>&1";
+  const int status = std::system(line.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace lupe::x11::test

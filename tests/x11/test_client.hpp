@@ -35,6 +35,9 @@ class TestClient {
   xcb_screen_t* screen_;
 };
 
+// Runs a shell command with DISPLAY set to `display`; its exit status.
+int runOnDisplay(const std::string& display, const std::string& command);
+
 // The colour that pixel (x, y) of the test pattern shows: red and green carry
 // the low bytes of x and y, blue their next four bits each, so every pixel of
 // a 4096 x 4096 screen differs from every other.
