@@ -22,7 +22,6 @@ class Event {
   Event& operator=(const Event&) = delete;
 
   void bind(std::function<void(Args...)> handler) { handler_ = std::move(handler); }
-  bool bound() const { return static_cast<bool>(handler_); }
 
   void raise(Args... args) const;
 

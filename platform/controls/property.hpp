@@ -43,7 +43,6 @@ class Property {
 
   operator T() const { return value_; }  // NOLINT: reads like the runtime's properties
   const T& get() const { return value_; }
-  PropertyId id() const { return id_; }
 
   // The window definition's value: set before any handler runs, no events.
   void initialize(T value) { value_ = std::move(value); }

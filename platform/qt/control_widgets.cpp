@@ -16,11 +16,10 @@ namespace lupe::qt {
 namespace {
 
 constexpr PropertyId kAll[] = {
-    PropertyId::Left,      PropertyId::Top,           PropertyId::Width,
-    PropertyId::Height,    PropertyId::Caption,       PropertyId::Font,
-    PropertyId::BackColor, PropertyId::ForeColor,     PropertyId::Min,
-    PropertyId::Max,       PropertyId::SmallChange,   PropertyId::LargeChange,
-    PropertyId::Value,     PropertyId::TickFrequency, PropertyId::Visible};
+    PropertyId::Left,    PropertyId::Top,          PropertyId::Width,       PropertyId::Height,
+    PropertyId::Caption, PropertyId::Font,         PropertyId::BackColor,   PropertyId::ForeColor,
+    PropertyId::Min,     PropertyId::Max,          PropertyId::SmallChange, PropertyId::LargeChange,
+    PropertyId::Value,   PropertyId::TickFrequency};
 
 bool paintedByContainer(const Control& control) {
   return (control.kind() == ControlKind::Line || control.kind() == ControlKind::Image) &&
