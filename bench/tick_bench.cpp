@@ -11,7 +11,7 @@
 
 #include "app/frm_lupe.hpp"
 #include "platform/controls/control_host.hpp"
-#include "platform/desktop/emulated_desktop.hpp"
+#include "platform/emulation/emulated_desktop.hpp"
 #include "platform/runtime/runtime_error.hpp"
 #include "platform/x11/x11_screen_source.hpp"
 

@@ -10,9 +10,9 @@
 #include "platform/controls/control_host.hpp"
 #include "platform/controls/controls.hpp"
 #include "platform/controls/form.hpp"
-#include "platform/desktop/emulated_desktop.hpp"
-#include "platform/desktop/window_frames.hpp"
-#include "platform/desktop/window_requests.hpp"
+#include "platform/emulation/emulated_desktop.hpp"
+#include "platform/emulation/window_frames.hpp"
+#include "platform/emulation/window_requests.hpp"
 
 namespace lupe::qt {
 

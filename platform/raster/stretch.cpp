@@ -41,8 +41,8 @@ void gatherColumns(Pixel* __restrict out, const Pixel* __restrict in, const int3
 void NearestStretch::buildColumns(int32_t sw, int32_t dw, int32_t first, int32_t count) {
   if (sw == builtSw_ && dw == builtDw_ && first == builtFirst_ && count == builtCount_) return;
   columns_.resize(static_cast<size_t>(count));
-  for (int32_t i = 0; i < count; ++i)
-    columns_[i] = static_cast<int32_t>(int64_t{first + i} * sw / dw);
+  const StretchMap column(sw, dw);
+  for (int32_t i = 0; i < count; ++i) columns_[i] = column(first + i);
   // Source columns come in order, so the destination row is a sequence of
   // runs, one per source column from the first visible one to the last.
   runs_.assign(static_cast<size_t>(columns_.back() - columns_.front() + 1), 0);
@@ -69,10 +69,11 @@ void NearestStretch::run(ConstRasterView src, RasterView dst, int32_t dx, int32_
   if (!sameWidth) buildColumns(src.width, dw, i0, count);
   const size_t rowBytes = static_cast<size_t>(count) * sizeof(Pixel);
 
+  const StretchMap row(src.height, dh);
   int64_t previousSource = -1;
   Pixel* previousRow = nullptr;
   for (int32_t j = j0; j < j1; ++j) {
-    const int64_t sy = int64_t{j} * src.height / dh;
+    const int64_t sy = row(j);
     Pixel* out = dst.row(dy + j) + dx + i0;
     if (sy == previousSource) {
       // Enlarged rows repeat: copy the finished row instead of gathering again.

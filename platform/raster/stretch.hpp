@@ -7,9 +7,30 @@
 
 namespace lupe {
 
+// Which source index each destination index shows when `srcLength` pixels
+// are stretched over `dstLength`, exactly as gdi32's StretchBlt picks it
+// (SRCCOPY, default stretch mode): with the 32.32 fixed-point step
+// s = floor(srcLength * 2^32 / dstLength), index i shows
+// floor((i * s + s / 2) / 2^32). At whole-number enlargements this is
+// floor(i * srcLength / dstLength). Both lengths must be positive.
+class StretchMap {
+ public:
+  StretchMap(int32_t srcLength, int32_t dstLength)
+      : step_((uint64_t{static_cast<uint32_t>(srcLength)} << 32) /
+              static_cast<uint32_t>(dstLength)) {}
+  // For i within 0..dstLength-1; the result lies within 0..srcLength-1.
+  int32_t operator()(int64_t i) const {
+    return static_cast<int32_t>((static_cast<uint64_t>(i) * step_ + step_ / 2) >> 32);
+  }
+
+ private:
+  uint64_t step_;
+};
+
 // Nearest-neighbour stretching without smoothing: destination pixel (i, j)
-// of a dw x dh rectangle shows source pixel (floor(i * sw / dw),
-// floor(j * sh / dh)). Keeps its column table between calls, so stretching
+// of a dw x dh rectangle shows source pixel (StretchMap(sw, dw)(i),
+// StretchMap(sh, dh)(j)), so our stretch shows the same pixels as the
+// system's on Windows. Keeps its column table between calls, so stretching
 // at a steady size allocates nothing.
 class NearestStretch {
  public:

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "platform/desktop/window_frames.hpp"
+#include "platform/emulation/window_frames.hpp"
 
 namespace lupe::x11 {
 

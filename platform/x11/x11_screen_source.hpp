@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/desktop/screen_source.hpp"
+#include "platform/emulation/screen_source.hpp"
 
 namespace lupe::x11 {
 

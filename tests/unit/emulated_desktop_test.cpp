@@ -1,4 +1,4 @@
-#include "platform/desktop/emulated_desktop.hpp"
+#include "platform/emulation/emulated_desktop.hpp"
 
 #include <cstdint>
 #include <utility>

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/desktop/screen_source.hpp"
-#include "platform/desktop/window_requests.hpp"
+#include "platform/emulation/screen_source.hpp"
+#include "platform/emulation/window_requests.hpp"
 #include "platform/raster/raster.hpp"
 
 namespace lupe::test {
@@ -16,6 +16,13 @@ namespace lupe::test {
 constexpr Pixel screenPixel(int32_t x, int32_t y) {
   return 0xff000000u | (static_cast<uint32_t>(x) & 0xfffu) << 12 |
          (static_cast<uint32_t>(y) & 0xfffu);
+}
+
+// The source index gdi32's StretchBlt shows at destination index `i`,
+// written out on its own: a 32.32 fixed-point step, sampled half a step in.
+inline int32_t gdiSource(int64_t i, int64_t sourceLength, int64_t targetLength) {
+  const uint64_t step = (static_cast<uint64_t>(sourceLength) << 32) / targetLength;
+  return static_cast<int32_t>((i * step + step / 2) >> 32);
 }
 
 // A 1000 x 800 screen of screenPixel colours that remembers what was read.

@@ -1,4 +1,5 @@
 #include <cstdint>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ constexpr Pixel kUntouched = 0xff5a5a5au;
 
 // Stretches a sw x sh source of screenPixel colours, kept inside a wider
 // buffer so the stride counts, over (dx, dy, dw, dh) of a target and checks
-// every target pixel against floor(i * sw / dw), floor(j * sh / dh).
+// every target pixel against gdi32's source pixel.
 void expectStretch(NearestStretch& stretch, int32_t sw, int32_t sh, int32_t dx, int32_t dy,
                    int32_t dw, int32_t dh, int32_t targetW, int32_t targetH) {
   Raster buffer(sw + 3, sh + 2, kUntouched);
@@ -27,11 +28,11 @@ void expectStretch(NearestStretch& stretch, int32_t sw, int32_t sh, int32_t dx, 
   expectEveryPixel(target.view(), [&](int32_t x, int32_t y) {
     const int64_t i = x - dx, j = y - dy;
     if (i < 0 || j < 0 || i >= dw || j >= dh) return kUntouched;
-    return screenPixel(static_cast<int32_t>(i * sw / dw), static_cast<int32_t>(j * sh / dh));
+    return screenPixel(gdiSource(i, sw, dw), gdiSource(j, sh, dh));
   });
 }
 
-TEST(NearestStretch, EveryDestinationPixelShowsTheFlooredSourcePixel) {
+TEST(NearestStretch, EveryDestinationPixelShowsTheSourcePixelGdiPicks) {
   const struct {
     int32_t sw, sh, dw, dh;
   } cases[] = {{4, 3, 12, 9},  {3, 2, 30, 20},   {7, 7, 10, 10}, {6, 6, 10, 10},
@@ -39,6 +40,13 @@ TEST(NearestStretch, EveryDestinationPixelShowsTheFlooredSourcePixel) {
                {1, 1, 6, 4},   {1, 1, 1, 1},     {5, 3, 5, 9},   {100, 67, 300, 200}};
   NearestStretch stretch;  // one kernel for all, as the desktop keeps one
   for (const auto& c : cases) expectStretch(stretch, c.sw, c.sh, 0, 0, c.dw, c.dh, c.dw, c.dh);
+  // Where the ratio is not whole, gdi's half-step differs from flooring
+  // i * sw / dw: 3 columns over 10 give 0 0 0 1 1 1 1 2 2 2, not 0 0 0 0 1 ...
+  Raster source(3, 1, 0), target(10, 1, 0);
+  for (int32_t x = 0; x < 3; ++x) source.view().row(0)[x] = static_cast<Pixel>(x);
+  stretch.run(source.view(), target.view(), 0, 0, 10, 1);
+  const Pixel* row = target.view().row(0);
+  EXPECT_EQ(std::vector<Pixel>(row, row + 10), (std::vector<Pixel>{0, 0, 0, 1, 1, 1, 1, 2, 2, 2}));
 }
 
 TEST(NearestStretch, OnlyThePartInsideTheTargetIsWrittenAndEmptySizesWriteNothing) {

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/frm_lupe.hpp"
-#include "platform/desktop/emulated_desktop.hpp"
+#include "platform/emulation/emulated_desktop.hpp"
 #include "tests/unit/fake_host.hpp"
 #include "tests/unit/fake_screen.hpp"
 
@@ -95,7 +95,7 @@ TEST(SamplingTick, OnTheEmulatedDesktopAContextOfZeroDrawsNothingAndAHeldOneTheS
   EXPECT_EQ(windows.topmost, (std::vector<std::pair<WindowId, bool>>{{9, true}}));
   f.Timer1_Timer();
   expectEveryPixel(f.Picture1.surface().pixels(), [](int32_t x, int32_t y) {
-    return screenPixel(450 + x * 100 / 300, 367 + y * 67 / 200);
+    return screenPixel(450 + gdiSource(x, 100, 300), 367 + gdiSource(y, 67, 200));
   });
   f.Command6.Click.raise();
   EXPECT_EQ(desktop.heldScreenContexts(), 0u);

@@ -25,9 +25,18 @@ Rect ViewModel::source(int pointerX, int pointerY) const {
   return Rect{pointerX - sourceWidth / 2, pointerY - sourceHeight / 2, sourceWidth, sourceHeight};
 }
 
+namespace {
+
+// gdi32's nearest neighbour: a 32.32 fixed-point step, sampled half a step in.
+int sourceIndex(int i, int sourceLength, int targetLength) {
+  const uint64_t step = (uint64_t(sourceLength) << 32) / uint64_t(targetLength);
+  return int((uint64_t(i) * step + step / 2) >> 32);
+}
+
+}  // namespace
+
 std::pair<int, int> ViewModel::screenPixel(const Rect& src, int dx, int dy) const {
-  return {src.x + int(int64_t(dx) * src.width / width),
-          src.y + int(int64_t(dy) * src.height / height)};
+  return {src.x + sourceIndex(dx, src.width, width), src.y + sourceIndex(dy, src.height, height)};
 }
 
 }  // namespace lupe::e2e

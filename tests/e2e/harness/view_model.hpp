@@ -16,8 +16,8 @@ namespace lupe::e2e {
 //   source size = the view's whole pixels times 1/zoom, rounded half to even;
 //   source      = that size around the pointer, the pointer on column
 //                 width / 2 (integer division) of it;
-//   view pixel (dx, dy) shows source pixel (dx * sw / dw, dy * sh / dh),
-//   rounded down: nearest-neighbour enlargement.
+//   view pixel (dx, dy) shows the source pixel gdi32's StretchBlt picks:
+//   column (dx * s + s / 2) >> 32 with s = (sw << 32) / dw, rows alike.
 struct ViewModel {
   static constexpr int kTwipsPerPixel = 15;
 

@@ -5,8 +5,8 @@
 #include <unordered_map>
 
 #include "platform/desktop/desktop.hpp"
-#include "platform/desktop/screen_source.hpp"
-#include "platform/desktop/window_requests.hpp"
+#include "platform/emulation/screen_source.hpp"
+#include "platform/emulation/window_requests.hpp"
 #include "platform/raster/raster.hpp"
 #include "platform/raster/stretch.hpp"
 #include "platform/raster/surface.hpp"

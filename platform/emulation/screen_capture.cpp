@@ -1,4 +1,4 @@
-#include "platform/desktop/screen_source.hpp"
+#include "platform/emulation/screen_source.hpp"
 
 namespace lupe {
 

@@ -10,9 +10,9 @@
 
 #include "app/frm_lupe.hpp"
 #include "app/version_info.hpp"
-#include "platform/desktop/emulated_desktop.hpp"
+#include "platform/emulation/emulated_desktop.hpp"
 #include "platform/qt/qt_backend.hpp"
-#include "platform/qt/x11_session.hpp"
+#include "platform/qt/lost_display.hpp"
 #include "platform/x11/frame_extents.hpp"
 #include "platform/x11/x11_environment.hpp"
 #include "platform/x11/x11_screen_source.hpp"

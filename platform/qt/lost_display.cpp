@@ -1,4 +1,4 @@
-#include "platform/qt/x11_session.hpp"
+#include "platform/qt/lost_display.hpp"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,0 +1,16 @@
+# cmake -DFOLDERS="a;b" -P check_portable_includes.cmake
+# Fails when a source below FOLDERS includes Qt, xcb, Xlib or windows.h.
+set(forbidden "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]*|Qt[A-Za-z]*/[^>\"]*|xcb/[^>\"]*|X11/[^>\"]*|windows\\.h|winuser\\.h|wingdi\\.h)[>\"]")
+set(found "")
+foreach(folder IN LISTS FOLDERS)
+  file(GLOB_RECURSE sources "${folder}/*.cpp" "${folder}/*.hpp" "${folder}/*.h")
+  foreach(source IN LISTS sources)
+    file(STRINGS "${source}" lines REGEX "${forbidden}")
+    foreach(line IN LISTS lines)
+      string(APPEND found "  ${source}: ${line}\n")
+    endforeach()
+  endforeach()
+endforeach()
+if(found)
+  message(FATAL_ERROR "The portable part must not include toolkit or platform headers:\n${found}")
+endif()
