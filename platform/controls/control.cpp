@@ -16,14 +16,14 @@ void reportUnhandled(Control& owner, const RuntimeError& error) { owner.host().r
 void throwInvalidPropertyValue() { throw RuntimeError::invalidPropertyValue(); }
 
 Control::Control(Form& self, ControlKind kind, std::string name)
-    : Visible(*this, PropertyId::Visible, true),
+    : Visible(*this, true),
       form_(self),
       container_(nullptr),
       kind_(kind),
       name_(std::move(name)) {}
 
 Control::Control(Control& container, ControlKind kind, std::string name)
-    : Visible(*this, PropertyId::Visible, true),
+    : Visible(*this, true),
       form_(container.form()),
       container_(&container),
       kind_(kind),
@@ -40,18 +40,18 @@ bool notNegative(const float& v) { return v >= 0.0f; }
 
 PlacedControl::PlacedControl(Control& container, ControlKind kind, std::string name)
     : Control(container, kind, std::move(name)),
-      Left(*this, PropertyId::Left),
-      Top(*this, PropertyId::Top),
-      Width(*this, PropertyId::Width),
-      Height(*this, PropertyId::Height),
-      TabIndex(*this, PropertyId::TabIndex) {
+      Left(*this),
+      Top(*this),
+      Width(*this),
+      Height(*this),
+      TabIndex(*this) {
   Width.setRule(notNegative);
   Height.setRule(notNegative);
 }
 
 CaptionedControl::CaptionedControl(Control& container, ControlKind kind, std::string name)
     : PlacedControl(container, kind, std::move(name)),
-      Caption(*this, PropertyId::Caption),
-      Font(*this, PropertyId::Font) {}
+      Caption(*this),
+      Font(*this) {}
 
 }  // namespace lupe

@@ -6,6 +6,7 @@
 
 #include "platform/controls/event.hpp"
 #include "platform/controls/property.hpp"
+#include "platform/controls/values.hpp"
 
 namespace lupe {
 
@@ -25,20 +26,6 @@ enum class ControlKind {
   Timer,
 };
 
-// Colours are 0x00BBGGRR; the top bit marks a system colour.
-using Color = uint32_t;
-inline constexpr Color kSystemColorFlag = 0x80000000u;
-inline constexpr Color kWindowTextColor = 0x80000008u;
-inline constexpr Color kButtonTextColor = 0x80000012u;
-
-struct Font {
-  std::string face;
-  float points = 8.25f;
-  int weight = 400;  // 400 regular, 700 bold
-
-  bool operator==(const Font&) const = default;
-};
-
 // Anything of the window: it knows its name, kind, window and container, and
 // its children in definition order (earlier ones lie above later ones).
 class Control {
@@ -54,7 +41,7 @@ class Control {
   const std::vector<Control*>& children() const { return children_; }
   ControlHost& host() const;
 
-  Property<bool> Visible;
+  Property<PropertyId::Visible> Visible;
 
  protected:
   // The window itself: its own form, no container.
@@ -72,11 +59,11 @@ class Control {
 // A control with a place in its container, in pixels.
 class PlacedControl : public Control {
  public:
-  Property<float> Left;
-  Property<float> Top;
-  Property<float> Width;
-  Property<float> Height;
-  Property<int16_t> TabIndex;
+  Property<PropertyId::Left> Left;
+  Property<PropertyId::Top> Top;
+  Property<PropertyId::Width> Width;
+  Property<PropertyId::Height> Height;
+  Property<PropertyId::TabIndex> TabIndex;
 
  protected:
   PlacedControl(Control& container, ControlKind kind, std::string name);
@@ -85,8 +72,8 @@ class PlacedControl : public Control {
 // A placed control that shows a caption in a font.
 class CaptionedControl : public PlacedControl {
  public:
-  Property<std::string> Caption;
-  Property<lupe::Font> Font;
+  Property<PropertyId::Caption> Caption;
+  Property<PropertyId::Font> Font;
 
  protected:
   CaptionedControl(Control& container, ControlKind kind, std::string name);

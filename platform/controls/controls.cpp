@@ -27,17 +27,17 @@ int32_t devicePixel(float coordinate) {
 
 CommandButton::CommandButton(Control& container, std::string name)
     : CaptionedControl(container, ControlKind::CommandButton, std::move(name)),
-      BackColor(*this, PropertyId::BackColor),
-      Style(*this, PropertyId::Style),
+      BackColor(*this),
+      Style(*this),
       Click(*this) {}
 
 Label::Label(Control& container, std::string name)
     : CaptionedControl(container, ControlKind::Label, std::move(name)),
-      ForeColor(*this, PropertyId::ForeColor, kButtonTextColor) {}
+      ForeColor(*this, kButtonTextColor) {}
 
 CheckBox::CheckBox(Control& container, std::string name)
     : CaptionedControl(container, ControlKind::CheckBox, std::move(name)),
-      Value(*this, PropertyId::Value),
+      Value(*this),
       Click(*this) {
   Value.setRule(within<int16_t>(0, 2));
 }
@@ -47,12 +47,12 @@ Frame::Frame(Control& container, std::string name)
 
 Slider::Slider(Control& container, std::string name)
     : PlacedControl(container, ControlKind::Slider, std::move(name)),
-      Min(*this, PropertyId::Min),
-      Max(*this, PropertyId::Max, 10),
-      Value(*this, PropertyId::Value),
-      SmallChange(*this, PropertyId::SmallChange, 1),
-      LargeChange(*this, PropertyId::LargeChange, 5),
-      TickFrequency(*this, PropertyId::TickFrequency, 1),
+      Min(*this),
+      Max(*this, 10),
+      Value(*this),
+      SmallChange(*this, 1),
+      LargeChange(*this, 5),
+      TickFrequency(*this, 1),
       Scroll(*this),
       Change(*this) {
   Value.setRule([this](const int32_t& v) { return v >= Min.get() && v <= Max.get(); });
@@ -77,8 +77,8 @@ void Slider::userChanged(int32_t position) {
 
 PictureBox::PictureBox(Control& container, std::string name)
     : PlacedControl(container, ControlKind::PictureBox, std::move(name)),
-      BackColor(*this, PropertyId::BackColor, 0x00FFFFFFu),
-      ScaleMode(*this, PropertyId::ScaleMode, 3),
+      BackColor(*this, 0x00FFFFFFu),
+      ScaleMode(*this, 3),
       MouseDown(*this),
       DblClick(*this) {
   ScaleMode.setRule(within<int16_t>(0, 7));
@@ -91,37 +91,37 @@ void PictureBox::fitSurface() {
   const int32_t h = std::clamp(devicePixel(Height), 0, kMaxSurfaceSide);
   if (w == surface_.width() && h == surface_.height()) return;
   surface_.resize(w, h, pixelFromColor(BackColor));
-  host().propertyChanged(*this, PropertyId::Image);
+  host().propertyChanged(*this, PropertyId::SurfaceResized);
 }
 
 void PictureBox::Cls() {
   surface_.clear(pixelFromColor(BackColor));
-  host().propertyChanged(*this, PropertyId::Image);
+  host().propertyChanged(*this, PropertyId::SurfaceCleared);
 }
 
 Handle PictureBox::hDC() { return host().deviceContext(*this); }
 
 Image::Image(Control& container, std::string name)
     : PlacedControl(container, ControlKind::Image, std::move(name)),
-      Stretch(*this, PropertyId::Stretch) {}
+      Stretch(*this) {}
 
 Line::Line(Control& container, std::string name)
     : Control(container, ControlKind::Line, std::move(name)),
-      X1(*this, PropertyId::X1),
-      Y1(*this, PropertyId::Y1),
-      X2(*this, PropertyId::X2),
-      Y2(*this, PropertyId::Y2),
-      BorderColor(*this, PropertyId::BorderColor, kWindowTextColor),
-      BorderWidth(*this, PropertyId::BorderWidth, 1),
-      BorderStyle(*this, PropertyId::BorderStyle, 1) {
+      X1(*this),
+      Y1(*this),
+      X2(*this),
+      Y2(*this),
+      BorderColor(*this, kWindowTextColor),
+      BorderWidth(*this, 1),
+      BorderStyle(*this, 1) {
   BorderWidth.setRule(within<int16_t>(1, 8192));
   BorderStyle.setRule(within<int16_t>(0, 6));
 }
 
 Timer::Timer(Control& container, std::string name)
     : Control(container, ControlKind::Timer, std::move(name)),
-      Interval(*this, PropertyId::Interval),
-      Enabled(*this, PropertyId::Enabled, true),
+      Interval(*this),
+      Enabled(*this, true),
       Tick(*this) {
   Interval.setRule(within<int32_t>(0, 65535));
 }

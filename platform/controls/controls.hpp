@@ -16,8 +16,8 @@ namespace lupe {
 class CommandButton : public CaptionedControl {
  public:
   CommandButton(Control& container, std::string name);
-  Property<Color> BackColor;
-  Property<int16_t> Style;  // 1: graphical, the face painted in BackColor
+  Property<PropertyId::BackColor> BackColor;
+  Property<PropertyId::Style> Style;  // 1: graphical, the face painted in BackColor
   const lupe::Picture* Picture = nullptr;
   Event<> Click;
 };
@@ -25,13 +25,13 @@ class CommandButton : public CaptionedControl {
 class Label : public CaptionedControl {
  public:
   Label(Control& container, std::string name);
-  Property<Color> ForeColor;
+  Property<PropertyId::ForeColor> ForeColor;
 };
 
 class CheckBox : public CaptionedControl {
  public:
   CheckBox(Control& container, std::string name);
-  Property<int16_t> Value;  // 0 unticked, 1 ticked, 2 greyed
+  Property<PropertyId::CheckValue> Value;  // 0 unticked, 1 ticked, 2 greyed
   Event<> Click;
 };
 
@@ -43,12 +43,12 @@ class Frame : public CaptionedControl {
 class Slider : public PlacedControl {
  public:
   Slider(Control& container, std::string name);
-  Property<int32_t> Min;
-  Property<int32_t> Max;
-  Property<int32_t> Value;  // within Min..Max; a change raises Change
-  Property<int32_t> SmallChange;
-  Property<int32_t> LargeChange;
-  Property<int32_t> TickFrequency;
+  Property<PropertyId::Min> Min;
+  Property<PropertyId::Max> Max;
+  Property<PropertyId::Value> Value;  // within Min..Max; a change raises Change
+  Property<PropertyId::SmallChange> SmallChange;
+  Property<PropertyId::LargeChange> LargeChange;
+  Property<PropertyId::TickFrequency> TickFrequency;
   Event<> Scroll;  // while the thumb is dragged
   Event<> Change;  // after the position has changed
 
@@ -69,8 +69,8 @@ class Slider : public PlacedControl {
 class PictureBox : public PlacedControl {
  public:
   PictureBox(Control& container, std::string name);
-  Property<Color> BackColor;
-  Property<int16_t> ScaleMode;  // 3: pixels, the only unit used
+  Property<PropertyId::BackColor> BackColor;
+  Property<PropertyId::ScaleMode> ScaleMode;  // 3: pixels, the only unit used
 
   // Fills the drawing surface with the background colour.
   void Cls();
@@ -95,27 +95,27 @@ class PictureBox : public PlacedControl {
 class Image : public PlacedControl {
  public:
   Image(Control& container, std::string name);
-  Property<bool> Stretch;
+  Property<PropertyId::Stretch> Stretch;
   const lupe::Picture* Picture = nullptr;
 };
 
 class Line : public Control {
  public:
   Line(Control& container, std::string name);
-  Property<float> X1;
-  Property<float> Y1;
-  Property<float> X2;
-  Property<float> Y2;
-  Property<Color> BorderColor;
-  Property<int16_t> BorderWidth;  // pixels
-  Property<int16_t> BorderStyle;  // 1 solid, 2 dashed
+  Property<PropertyId::X1> X1;
+  Property<PropertyId::Y1> Y1;
+  Property<PropertyId::X2> X2;
+  Property<PropertyId::Y2> Y2;
+  Property<PropertyId::BorderColor> BorderColor;
+  Property<PropertyId::BorderWidth> BorderWidth;  // pixels
+  Property<PropertyId::BorderStyle> BorderStyle;  // 1 solid, 2 dashed
 };
 
 class Timer : public Control {
  public:
   Timer(Control& container, std::string name);
-  Property<int32_t> Interval;  // milliseconds, 0 stops the timer
-  Property<bool> Enabled;
+  Property<PropertyId::Interval> Interval;  // milliseconds, 0 stops the timer
+  Property<PropertyId::Enabled> Enabled;
   Event<> Tick;  // the Timer event
 };
 

@@ -9,10 +9,10 @@ namespace lupe {
 
 Form::Form(ControlHost& host, std::string name)
     : Control(*this, ControlKind::Form, std::move(name)),
-      Caption(*this, PropertyId::Caption),
-      ClientWidth(*this, PropertyId::Width),
-      ClientHeight(*this, PropertyId::Height),
-      WindowState(*this, PropertyId::WindowState),
+      Caption(*this),
+      ClientWidth(*this),
+      ClientHeight(*this),
+      WindowState(*this),
       Load(*this),
       Unload(*this),
       Resize(*this),

@@ -22,10 +22,10 @@ class Form : public Control {
   const std::vector<Control*>& controls() const { return controls_; }
   void adopt(Control& control) { controls_.push_back(&control); }
 
-  Property<std::string> Caption;
-  Property<float> ClientWidth;    // pixels
-  Property<float> ClientHeight;   // pixels
-  Property<int16_t> WindowState;  // 0 normal, 1 minimised, 2 maximised
+  Property<PropertyId::Caption> Caption;
+  Property<PropertyId::Width> ClientWidth;    // pixels
+  Property<PropertyId::Height> ClientHeight;  // pixels
+  Property<PropertyId::WindowState> WindowState;  // 0 normal, 1 minimised, 2 maximised
   const lupe::Picture* Icon = nullptr;
   std::string LinkTopic;  // a data-exchange topic name nothing uses
 

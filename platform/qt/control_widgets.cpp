@@ -15,12 +15,6 @@
 namespace lupe::qt {
 namespace {
 
-constexpr PropertyId kAll[] = {
-    PropertyId::Left,    PropertyId::Top,          PropertyId::Width,       PropertyId::Height,
-    PropertyId::Caption, PropertyId::Font,         PropertyId::BackColor,   PropertyId::ForeColor,
-    PropertyId::Min,     PropertyId::Max,          PropertyId::SmallChange, PropertyId::LargeChange,
-    PropertyId::Value,   PropertyId::TickFrequency};
-
 bool paintedByContainer(const Control& control) {
   return (control.kind() == ControlKind::Line || control.kind() == ControlKind::Image) &&
          control.container() && control.container()->kind() == ControlKind::PictureBox;
@@ -164,7 +158,7 @@ void showProperty(const Control& control, QWidget* widget, PropertyId id) {
       auto* check = static_cast<QCheckBox*>(widget);
       if (id == PropertyId::Caption) check->setText(QString::fromStdString(box.Caption));
       if (id == PropertyId::Font) check->setFont(toQFont(box.Font));
-      if (id == PropertyId::Value) {
+      if (id == PropertyId::CheckValue) {
         const QSignalBlocker quiet(check);
         const int16_t v = box.Value;
         check->setCheckState(v == 1 ? Qt::Checked : v == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
@@ -203,7 +197,7 @@ void showAllProperties(const Control& control, QWidget* widget) {
   if (control.kind() == ControlKind::Line) {
     showProperty(control, widget, PropertyId::X1);
   } else {
-    for (PropertyId id : kAll) showProperty(control, widget, id);
+    for (PropertyId id : kAllProperties) showProperty(control, widget, id);
   }
   widget->setVisible(control.Visible);
 }

@@ -1,23 +1,13 @@
 #include "tests/unit/fake_host.hpp"
 
-#include <iterator>
-
 #include "platform/controls/control.hpp"
 #include "platform/controls/form.hpp"
 
 namespace lupe::test {
 namespace {
 
-constexpr const char* kPropertyNames[] = {
-    "Caption",     "BackColor",   "ForeColor",     "Font",        "Left",    "Top",     "Width",
-    "Height",      "Visible",     "Enabled",       "TabIndex",    "Value",   "Min",     "Max",
-    "SmallChange", "LargeChange", "TickFrequency", "Interval",    "X1",      "Y1",      "X2",
-    "Y2",          "BorderColor", "BorderWidth",   "BorderStyle", "Stretch", "Picture", "Style",
-    "ScaleMode",   "WindowState", "Image"};
-static_assert(std::size(kPropertyNames) == static_cast<size_t>(PropertyId::Image) + 1);
-
 std::string describe(const Control& control, PropertyId id) {
-  return control.name() + "." + kPropertyNames[static_cast<size_t>(id)];
+  return control.name() + "." + std::string(propertyName(id));
 }
 
 }  // namespace
