@@ -10,6 +10,7 @@
 
 #include "app/frm_lupe.hpp"
 #include "app/version_info.hpp"
+#include "platform/controls/form_runtime.hpp"
 #include "platform/emulation/emulated_desktop.hpp"
 #include "platform/qt/qt_backend.hpp"
 #include "platform/qt/lost_display.hpp"
@@ -49,10 +50,11 @@ int main(int argc, char** argv) {
   if (!screen->usesSharedMemory()) std::fprintf(stderr, "%s\n", lupe::x11::noSharedMemoryNotice());
 
   const std::unique_ptr<lupe::x11::FrameExtents> frames = lupe::x11::FrameExtents::open();
-  lupe::qt::QtBackend backend;
-  lupe::EmulatedDesktop desktop(*screen, backend);
-  backend.attach(desktop);
-  if (frames) backend.attach(*frames);
-  lupe::frmLupe form(backend, desktop);
-  return backend.run(form);
+  lupe::qt::QtBackend toolkit;
+  lupe::EmulatedDesktop desktop(*screen, toolkit);
+  lupe::FormRuntime runtime(toolkit, &desktop);
+  toolkit.attach(runtime);
+  if (frames) toolkit.attach(*frames);
+  lupe::frmLupe form(runtime, desktop);
+  return runtime.run(form);
 }

@@ -7,6 +7,10 @@ namespace lupe {
 // Window, device-context and other handles: signed 32-bit, 0 is "none".
 using Handle = int32_t;
 
+// Opaque identity of one of the program's top-level windows, given by the
+// toolkit backend that made it.
+using WindowId = uintptr_t;
+
 struct PointApi {
   int32_t x = 0;
   int32_t y = 0;

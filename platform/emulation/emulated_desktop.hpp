@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "platform/desktop/desktop.hpp"
+#include "platform/desktop/own_handles.hpp"
 #include "platform/emulation/screen_source.hpp"
 #include "platform/emulation/window_requests.hpp"
 #include "platform/raster/raster.hpp"
@@ -18,16 +19,15 @@ namespace lupe {
 // contexts (read through a ScreenSource) and drawing surfaces (a window's
 // pixel buffer). StretchBlt reads the on-screen part of the source rectangle
 // and stretches it into the surface with our own kernel.
-class EmulatedDesktop final : public Desktop {
+class EmulatedDesktop final : public Desktop, public OwnHandles {
  public:
   EmulatedDesktop(ScreenSource& screen, WindowRequests& windows);
 
-  // A handle for one of the program's windows (its hWnd).
-  Handle registerWindow(WindowId window);
-  void unregisterWindow(Handle window);
-  // A device context drawing into `surface`; `drawn` runs after each drawing.
-  Handle registerSurface(Surface& surface, std::function<void()> drawn);
-  void unregisterSurface(Handle dc);
+  // OwnHandles
+  Handle registerWindow(WindowId window) override;
+  void unregisterWindow(Handle window) override;
+  Handle registerSurface(Surface& surface, std::function<void()> drawn) override;
+  void unregisterSurface(Handle dc) override;
 
   // Screen device contexts handed out by GetDC and not yet given back.
   size_t heldScreenContexts() const;

@@ -1,12 +1,8 @@
 #pragma once
 
-#include <cstdint>
+#include "platform/desktop/desktop.hpp"
 
 namespace lupe {
-
-// Opaque identity of one of the program's top-level windows, given by the
-// toolkit backend that made it.
-using WindowId = uintptr_t;
 
 // The requests the program makes of the window manager for its own windows.
 class WindowRequests {

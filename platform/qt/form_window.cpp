@@ -10,24 +10,24 @@ FormWindow::FormWindow(QtBackend& backend) : QWidget(nullptr), backend_(backend)
 
 void FormWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  backend_.windowResized(true);  // the first showing lays the window out
+  backend_.windowResized();  // the first showing lays the window out
 }
 
 void FormWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  backend_.windowResized(true);
+  backend_.windowResized();
 }
 
 void FormWindow::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
   // The window manager's frame arrives with a move: the outer size changes
   // although the client area keeps its size.
-  backend_.windowResized(false);
+  backend_.windowMoved();
 }
 
 void FormWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() == QEvent::WindowStateChange) backend_.windowResized(true);
+  if (event->type() == QEvent::WindowStateChange) backend_.windowResized();
 }
 
 void FormWindow::closeEvent(QCloseEvent* event) {

@@ -1,9 +1,7 @@
 #include "platform/qt/qt_backend.hpp"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <vector>
 
 #include <QApplication>
 #include <QScreen>
@@ -12,8 +10,6 @@
 #include "platform/qt/control_widgets.hpp"
 #include "platform/qt/form_window.hpp"
 #include "platform/qt/qt_convert.hpp"
-#include "platform/qt/view_widget.hpp"
-#include "platform/runtime/runtime_error.hpp"
 
 namespace lupe::qt {
 namespace {
@@ -33,46 +29,23 @@ double screenTwipsPerPixel() {
 
 QtBackend::QtBackend() : twipsPerPixel_(screenTwipsPerPixel()) {}
 
-QtBackend::~QtBackend() {
-  live_ = false;
-  timers_.clear();
-}
+QtBackend::~QtBackend() { timers_.clear(); }
 
-int QtBackend::run(Form& form) {
+WindowId QtBackend::createWindow(Form& form) {
   form_ = &form;
   window_ = std::make_unique<FormWindow>(*this);
   const qreal dpr = window_->devicePixelRatioF();
   build(form, window_.get());
-  showFormProperty(PropertyId::Caption);
+  showProperty(form, PropertyId::Caption);
   if (form.Icon) window_->setWindowIcon(QIcon(QPixmap::fromImage(toQImage(*form.Icon))));
   window_->resize(
       toLogical(0, 0, devicePixel(form.ClientWidth), devicePixel(form.ClientHeight), dpr).size());
-  window_->winId();  // the window exists, with its handle, before Load runs
-  hwnd_ = desktop_ ? desktop_->registerWindow(idOf(window_.get())) : 0;
-
-  live_ = true;
-  form.Load.raise();
-  if (ended_) return 0;
-  if (unloaded_) return 0;
-
-  window_->show();
-  orderTabs();
-  shown_ = true;
-  for (const auto& [timer, qtimer] : timers_) syncTimer(*timer);
-  return QApplication::exec();
+  window_->winId();  // the native window exists before Load runs
+  return idOf(window_.get());
 }
 
 void QtBackend::build(Control& container, QWidget* parent) {
   for (Control* child : container.children()) {
-    if (child->kind() == ControlKind::Timer) {
-      auto& timer = static_cast<Timer&>(*child);
-      auto qtimer = std::make_unique<QTimer>();
-      qtimer->setTimerType(Qt::PreciseTimer);
-      QObject::connect(qtimer.get(), &QTimer::timeout, qtimer.get(),
-                       [this, &timer] { deliver([&] { timer.Tick.raise(); }); });
-      timers_.emplace(&timer, std::move(qtimer));
-      continue;
-    }
     QWidget* widget = makeWidget(*child, parent, *this);
     if (!widget) continue;
     widgets_.emplace(child, widget);
@@ -85,30 +58,41 @@ void QtBackend::build(Control& container, QWidget* parent) {
     if (QWidget* widget = widgetOf(**it)) widget->raise();
 }
 
-// Keyboard focus moves in TabIndex order; the lowest one has it first.
-void QtBackend::orderTabs() {
-  std::vector<std::pair<int, QWidget*>> order;
-  for (const Control* control : form_->controls()) {
-    QWidget* widget = widgetOf(*control);
-    if (!widget || widget->focusPolicy() == Qt::NoFocus) continue;
-    order.emplace_back(static_cast<const PlacedControl*>(control)->TabIndex, widget);
-  }
-  std::stable_sort(order.begin(), order.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (size_t i = 1; i < order.size(); ++i)
-    QWidget::setTabOrder(order[i - 1].second, order[i].second);
-  if (!order.empty()) order.front().second->setFocus(Qt::OtherFocusReason);
+void QtBackend::showWindow() { window_->show(); }
+
+void QtBackend::hideWindow() {
+  if (window_) window_->hide();
 }
 
-void QtBackend::syncTimer(const Timer& timer) {
-  const auto it = timers_.find(&timer);
-  if (it == timers_.end()) return;
-  QTimer& qtimer = *it->second;
-  // An interval of 0 stops the timer, as does disabling it.
-  if (!shown_ || !live_ || !timer.Enabled || timer.Interval <= 0) {
-    qtimer.stop();
+void QtBackend::setTabOrder(const std::vector<const Control*>& order) {
+  QWidget* previous = nullptr;
+  for (const Control* control : order) {
+    QWidget* widget = widgetOf(*control);
+    if (!widget) continue;
+    if (previous) {
+      QWidget::setTabOrder(previous, widget);
+    } else {
+      widget->setFocus(Qt::OtherFocusReason);
+    }
+    previous = widget;
+  }
+}
+
+void QtBackend::setTimer(const Timer& timer, int32_t interval) {
+  auto it = timers_.find(&timer);
+  if (it == timers_.end()) {
+    if (interval <= 0) return;
+    auto qtimer = std::make_unique<QTimer>();
+    qtimer->setTimerType(Qt::PreciseTimer);
+    QObject::connect(qtimer.get(), &QTimer::timeout, qtimer.get(), [this, &timer] {
+      if (runtime_) runtime_->timerFired(timer);
+    });
+    it = timers_.emplace(&timer, std::move(qtimer)).first;
+  }
+  if (interval <= 0) {
+    it->second->stop();
   } else {
-    qtimer.start(timer.Interval);  // a new interval counts from now
+    it->second->start(interval);
   }
 }
 
@@ -117,53 +101,45 @@ QWidget* QtBackend::widgetOf(const Control& control) const {
   return it == widgets_.end() ? nullptr : it->second;
 }
 
-void QtBackend::windowResized(bool always) {
-  if (!live_ || !form_) return;
+void QtBackend::windowResized() {
   followFrame();
-  const PixelSize size = outerSize(*form_);
-  if (!always && size.width == reported_.width && size.height == reported_.height) return;
-  reported_ = size;
-  form_->Resize.raise();
+  if (runtime_) runtime_->windowResized();
 }
 
-bool QtBackend::windowClosing() {
-  if (unloaded_ || !form_) return true;
-  unload(*form_);
-  return unloaded_;
+void QtBackend::windowMoved() {
+  followFrame();
+  if (runtime_) runtime_->frameChanged();
 }
 
-void QtBackend::checkWrite(const Control&, PropertyId) {}
+bool QtBackend::windowClosing() { return !runtime_ || runtime_->closeRequested(); }
 
-void QtBackend::propertyChanged(const Control& control, PropertyId id) {
-  if (!window_ || unloaded_) return;
-  switch (control.kind()) {
-    case ControlKind::Form:
-      showFormProperty(id);
-      return;
-    case ControlKind::Timer:
-      syncTimer(static_cast<const Timer&>(control));
-      return;
-    default:
-      break;
+void QtBackend::showProperty(const Control& control, PropertyId id) {
+  if (!window_) return;
+  if (control.kind() == ControlKind::Form) {
+    if (id == PropertyId::Caption) window_->setWindowTitle(QString::fromStdString(form_->Caption));
+    return;
   }
   if (QWidget* widget = widgetOf(control)) {
-    showProperty(control, widget, id);
+    lupe::qt::showProperty(control, widget, id);
   } else if (const Control* container = control.container()) {
     // Lines and images of a picture box are painted by it.
     if (QWidget* painter = widgetOf(*container)) painter->update();
   }
 }
 
-void QtBackend::showFormProperty(PropertyId id) {
-  if (id == PropertyId::Caption) window_->setWindowTitle(QString::fromStdString(form_->Caption));
-}
-
-void QtBackend::report(const RuntimeError& error) {
-  std::fprintf(stderr, "%s\n", reportLine(error).c_str());
+void QtBackend::reportError(const std::string& line) {
+  std::fprintf(stderr, "%s\n", line.c_str());
   std::fflush(stderr);
 }
 
-PixelSize QtBackend::outerSize(const Form&) {
+int QtBackend::runEventLoop() { return QApplication::exec(); }
+
+void QtBackend::quitEventLoop(int status) {
+  for (const auto& [timer, qtimer] : timers_) qtimer->stop();
+  QCoreApplication::exit(status);
+}
+
+PixelSize QtBackend::outerSize() {
   if (!window_) return {};
   const qreal dpr = window_->devicePixelRatioF();
   if (const auto margins = frames_ ? frames_->margins() : std::nullopt) {
@@ -182,7 +158,7 @@ PixelSize QtBackend::outerSize(const Form&) {
 // when the above state is set before the first showing, and only the
 // window handle knows it (QWidget::winId keeps the first).
 void QtBackend::followFrame() {
-  if (!frames_ || !window_->windowHandle()) return;
+  if (!frames_ || !window_ || !window_->windowHandle()) return;
   const auto native = static_cast<uint64_t>(window_->windowHandle()->winId());
   if (native == followed_) return;
   followed_ = native;
@@ -192,50 +168,8 @@ void QtBackend::followFrame() {
   frameNotices_ = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
   // A new frame changes the outer size without resizing the client area.
   QObject::connect(frameNotices_.get(), &QSocketNotifier::activated, frameNotices_.get(), [this] {
-    if (frames_->poll()) windowResized(false);
+    if (frames_->poll() && runtime_) runtime_->frameChanged();
   });
-}
-
-Handle QtBackend::windowHandle(const Form&) {
-  if (!hwnd_ || unloaded_) throw RuntimeError::invalidPropertyValue();
-  return hwnd_;
-}
-
-Handle QtBackend::deviceContext(PictureBox& picture) {
-  if (!desktop_ || unloaded_) throw RuntimeError::invalidPropertyValue();
-  const auto it = surfaces_.find(&picture);
-  if (it != surfaces_.end()) return it->second;
-  QWidget* view = widgetOf(picture);
-  const Handle dc = desktop_->registerSurface(picture.surface(), [view] {
-    if (view) view->update();
-  });
-  surfaces_.emplace(&picture, dc);
-  return dc;
-}
-
-void QtBackend::unload(Form& form) {
-  if (unloaded_) return;
-  int16_t cancel = 0;
-  form.Unload.raise(cancel);
-  if (cancel != 0) return;
-  // The window goes with its controls and timers: no event reaches the model
-  // any more, and no tick runs after the device context was given back.
-  unloaded_ = true;
-  live_ = false;
-  for (const auto& [timer, qtimer] : timers_) qtimer->stop();
-  if (desktop_) {
-    for (const auto& [picture, dc] : surfaces_) desktop_->unregisterSurface(dc);
-    desktop_->unregisterWindow(hwnd_);
-  }
-  surfaces_.clear();
-  if (window_) window_->hide();
-}
-
-void QtBackend::endProgram() {
-  ended_ = true;
-  live_ = false;
-  for (const auto& [timer, qtimer] : timers_) qtimer->stop();
-  QCoreApplication::exit(0);
 }
 
 bool QtBackend::setTopmost(WindowId window, bool on) {

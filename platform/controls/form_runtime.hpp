@@ -1,0 +1,74 @@
+#pragma once
+
+#include <unordered_map>
+#include <utility>
+
+#include "platform/controls/control_host.hpp"
+#include "platform/controls/window_toolkit.hpp"
+#include "platform/desktop/own_handles.hpp"
+
+namespace lupe {
+
+// The life of the window, the same on every window system: it makes the
+// window, raises Load, shows the window and only then starts the timers;
+// delivers events only while the window is live; raises Resize for each new
+// outer size; runs Unload exactly once, stops the timers with it so that no
+// tick follows, gives the window's handles back and ends the program. The
+// toolkit only makes and draws widgets and turns its input into these calls.
+class FormRuntime final : public ControlHost {
+ public:
+  // `handles` names the window and its views in the desktop calls; without
+  // it they have no hWnd and no hDC.
+  FormRuntime(WindowToolkit& toolkit, OwnHandles* handles);
+  ~FormRuntime() override;
+
+  // Makes the form's window, raises Load, shows it, starts the timers and
+  // runs until the program ends; returns the exit status.
+  int run(Form& form);
+
+  // An event from the user or the window system: runs only while the window is live.
+  template <class Action>
+  void deliver(Action&& action) {
+    if (live_) std::forward<Action>(action)();
+  }
+  // The timer's period has passed.
+  void timerFired(const Timer& timer);
+  // The window system resized the window or changed its state (minimised,
+  // maximised, restored, first shown): Resize.
+  void windowResized();
+  // The frame around the window may have changed: Resize if the outer size is new.
+  void frameChanged();
+  // The user or the window manager asks to close the window; false keeps it open.
+  bool closeRequested();
+
+  // ControlHost
+  void checkWrite(const Control& control, PropertyId id) override;
+  void propertyChanged(const Control& control, PropertyId id) override;
+  void report(const RuntimeError& error) override;
+  double twipsPerPixel() const override;
+  PixelSize outerSize(const Form& form) override;
+  Handle windowHandle(const Form& form) override;
+  Handle deviceContext(PictureBox& picture) override;
+  void unload(Form& form) override;
+  void endProgram() override;
+
+ private:
+  void syncTimer(const Timer& timer);
+  void syncTimers();
+  void orderTabs();
+  void giveHandlesBack();
+
+  WindowToolkit& toolkit_;
+  OwnHandles* handles_;
+  Form* form_ = nullptr;
+  Handle hwnd_ = 0;
+  std::unordered_map<const PictureBox*, Handle> surfaces_;
+  PixelSize reported_{-1, -1};  // the outer size the last Resize stood for
+  bool created_ = false;        // the window exists: changes are shown
+  bool live_ = false;           // loaded and not yet closed: events are delivered
+  bool shown_ = false;          // timers run only once the window is shown
+  bool unloaded_ = false;
+  bool ended_ = false;
+};
+
+}  // namespace lupe
