@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/controls/picture.hpp"
+#include "platform/raster/picture.hpp"
 
 namespace lupe {
 

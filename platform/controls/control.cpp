@@ -16,11 +16,7 @@ void reportUnhandled(Control& owner, const RuntimeError& error) { owner.host().r
 void throwInvalidPropertyValue() { throw RuntimeError::invalidPropertyValue(); }
 
 Control::Control(Form& self, ControlKind kind, std::string name)
-    : Visible(*this, true),
-      form_(self),
-      container_(nullptr),
-      kind_(kind),
-      name_(std::move(name)) {}
+    : Visible(*this, true), form_(self), container_(nullptr), kind_(kind), name_(std::move(name)) {}
 
 Control::Control(Control& container, ControlKind kind, std::string name)
     : Visible(*this, true),
@@ -50,8 +46,6 @@ PlacedControl::PlacedControl(Control& container, ControlKind kind, std::string n
 }
 
 CaptionedControl::CaptionedControl(Control& container, ControlKind kind, std::string name)
-    : PlacedControl(container, kind, std::move(name)),
-      Caption(*this),
-      Font(*this) {}
+    : PlacedControl(container, kind, std::move(name)), Caption(*this), Font(*this) {}
 
 }  // namespace lupe

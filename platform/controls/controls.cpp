@@ -102,8 +102,7 @@ void PictureBox::Cls() {
 Handle PictureBox::hDC() { return host().deviceContext(*this); }
 
 Image::Image(Control& container, std::string name)
-    : PlacedControl(container, ControlKind::Image, std::move(name)),
-      Stretch(*this) {}
+    : PlacedControl(container, ControlKind::Image, std::move(name)), Stretch(*this) {}
 
 Line::Line(Control& container, std::string name)
     : Control(container, ControlKind::Line, std::move(name)),

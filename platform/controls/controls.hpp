@@ -5,8 +5,8 @@
 #include <string>
 
 #include "platform/controls/control.hpp"
-#include "platform/controls/picture.hpp"
 #include "platform/desktop/desktop.hpp"
+#include "platform/raster/picture.hpp"
 #include "platform/raster/surface.hpp"
 
 // The kinds of control the window is made of, with the properties and events

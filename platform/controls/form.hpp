@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "platform/controls/control.hpp"
-#include "platform/controls/picture.hpp"
 #include "platform/desktop/desktop.hpp"
+#include "platform/raster/picture.hpp"
 
 namespace lupe {
 
@@ -23,8 +23,8 @@ class Form : public Control {
   void adopt(Control& control) { controls_.push_back(&control); }
 
   Property<PropertyId::Caption> Caption;
-  Property<PropertyId::Width> ClientWidth;    // pixels
-  Property<PropertyId::Height> ClientHeight;  // pixels
+  Property<PropertyId::Width> ClientWidth;        // pixels
+  Property<PropertyId::Height> ClientHeight;      // pixels
   Property<PropertyId::WindowState> WindowState;  // 0 normal, 1 minimised, 2 maximised
   const lupe::Picture* Icon = nullptr;
   std::string LinkTopic;  // a data-exchange topic name nothing uses

@@ -40,8 +40,7 @@ class Property {
   // One property's value into another of the same type: `Line2.X2 = Picture1.Width;`.
   Property& operator=(const Property& other) { return *this = other.get(); }
   template <PropertyId Other>
-    requires std::same_as<PropertyType<Other>, T>
-  Property& operator=(const Property<Other>& other) {
+  requires std::same_as<PropertyType<Other>, T> Property& operator=(const Property<Other>& other) {
     return *this = other.get();
   }
   // No silent conversions: the logic states every rounding it makes.

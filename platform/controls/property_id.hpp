@@ -80,10 +80,10 @@ constexpr std::string_view propertyName(PropertyId id) {
 
 template <PropertyId Id>
 struct PropertyTraits;
-#define LUPE_TRAITS(id, name, type) \
-  template <>                       \
-  struct PropertyTraits<PropertyId::id> {                           \
-    using Type = type;              \
+#define LUPE_TRAITS(id, name, type)       \
+  template <>                             \
+  struct PropertyTraits<PropertyId::id> { \
+    using Type = type;                    \
   };
 LUPE_PROPERTIES(LUPE_TRAITS)
 #undef LUPE_TRAITS

@@ -7,7 +7,7 @@
 #include <QSlider>
 #include <QToolButton>
 
-#include "platform/qt/line_painter.hpp"
+#include "platform/qt/line_widget.hpp"
 #include "platform/qt/qt_backend.hpp"
 #include "platform/qt/qt_convert.hpp"
 #include "platform/qt/view_widget.hpp"

@@ -7,7 +7,8 @@
 #include <QRect>
 
 #include "platform/controls/control.hpp"
-#include "platform/controls/picture.hpp"
+#include "platform/controls/view_composer.hpp"
+#include "platform/raster/picture.hpp"
 
 // Conversions at the backend's edge: the control model's colours, fonts,
 // pictures and native-pixel places into Qt's types.
@@ -15,6 +16,8 @@ namespace lupe::qt {
 
 // A 0x00BBGGRR colour, or a system colour (top bit) from the palette.
 QColor toQColor(Color color, const QPalette& palette);
+// The palette's system colours as pixels, for the compositor.
+SystemColors systemColors(const QPalette& palette);
 QFont toQFont(const Font& font);
 // The picture as an ARGB32 image (it shares nothing with the picture).
 QImage toQImage(const Picture& picture);

@@ -5,7 +5,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "platform/qt/line_painter.hpp"
 #include "platform/qt/qt_convert.hpp"
 
 namespace lupe::qt {
@@ -40,50 +39,17 @@ ViewWidget::ViewWidget(PictureBox& picture, QWidget* parent) : QWidget(parent), 
 }
 
 void ViewWidget::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
   const qreal dpr = devicePixelRatioF();
-  Surface& surface = picture_.surface();
-  // Draw in native pixels so the picture lands 1:1 on a scaled screen too.
+  // The frame is composed in native pixels and lands 1:1 on a scaled screen too.
+  const ConstRasterView frame =
+      composer_.compose(picture_, static_cast<int32_t>(std::ceil(width() * dpr)),
+                        static_cast<int32_t>(std::ceil(height() * dpr)), systemColors(palette()));
+  if (frame.width <= 0 || frame.height <= 0) return;
+  const QImage image(reinterpret_cast<const uchar*>(frame.pixels), frame.width, frame.height,
+                     static_cast<qsizetype>(frame.stride * sizeof(Pixel)), QImage::Format_RGB32);
+  QPainter painter(this);
   painter.scale(1.0 / dpr, 1.0 / dpr);
-  const int nativeWidth = static_cast<int>(std::ceil(width() * dpr));
-  const int nativeHeight = static_cast<int>(std::ceil(height() * dpr));
-  const QColor background = toQColor(picture_.BackColor, palette());
-  // Only what the surface does not cover needs the background colour.
-  if (surface.width() < nativeWidth)
-    painter.fillRect(QRect(surface.width(), 0, nativeWidth - surface.width(), nativeHeight),
-                     background);
-  if (surface.height() < nativeHeight)
-    painter.fillRect(QRect(0, surface.height(), nativeWidth, nativeHeight - surface.height()),
-                     background);
-  if (surface.width() > 0 && surface.height() > 0) {
-    const QImage image(reinterpret_cast<const uchar*>(surface.pixels().pixels), surface.width(),
-                       surface.height(), surface.width() * static_cast<int>(sizeof(Pixel)),
-                       QImage::Format_RGB32);
-    painter.drawImage(0, 0, image);
-  }
-  // Later children lie below earlier ones: paint them from the last to the first.
-  const auto& children = picture_.children();
-  for (auto it = children.rbegin(); it != children.rend(); ++it) {
-    if (!(*it)->Visible) continue;
-    if ((*it)->kind() == ControlKind::Line)
-      paintLine(painter, static_cast<const Line&>(**it), palette());
-    if ((*it)->kind() == ControlKind::Image) paintImage(painter, static_cast<const Image&>(**it));
-  }
-}
-
-void ViewWidget::paintImage(QPainter& painter, const Image& image) {
-  if (!image.Picture) return;
-  if (converted_ != image.Picture) {
-    convertedImage_ = toQImage(*image.Picture);
-    converted_ = image.Picture;
-  }
-  const QImage& picture = convertedImage_;
-  const int x = devicePixel(image.Left), y = devicePixel(image.Top);
-  if (image.Stretch) {
-    painter.drawImage(QRect(x, y, devicePixel(image.Width), devicePixel(image.Height)), picture);
-  } else {
-    painter.drawImage(x, y, picture);
-  }
+  painter.drawImage(0, 0, image);
 }
 
 void ViewWidget::mousePressEvent(QMouseEvent* event) {

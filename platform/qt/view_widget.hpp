@@ -1,15 +1,15 @@
 #pragma once
 
-#include <QImage>
 #include <QWidget>
 
 #include "platform/controls/controls.hpp"
+#include "platform/controls/view_composer.hpp"
 
 namespace lupe::qt {
 
-// The view: shows its picture box's surface 1:1 in native pixels, with the
-// lines and the image of the picture box painted over it in their stacking
-// order. It only ever shows a finished surface, so nothing flickers.
+// The view: shows the frame the composer makes of its picture box (the
+// surface with its lines and images over it) 1:1 in native pixels. It only
+// ever shows a finished frame, so nothing flickers.
 class ViewWidget final : public QWidget {
  public:
   ViewWidget(PictureBox& picture, QWidget* parent);
@@ -20,12 +20,8 @@ class ViewWidget final : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
-  void paintImage(QPainter& painter, const Image& image);
-
   PictureBox& picture_;
-  // The marker's picture converted once, not on every paint.
-  const Picture* converted_ = nullptr;
-  QImage convertedImage_;
+  ViewComposer composer_;
 };
 
 }  // namespace lupe::qt

@@ -1,0 +1,54 @@
+#include "platform/controls/view_composer.hpp"
+
+#include <algorithm>
+
+namespace lupe {
+
+Pixel resolveColor(Color color, const SystemColors& systemColors) {
+  if ((color & kSystemColorFlag) && systemColors) return systemColors(color);
+  return pixelFromColor(color & 0x00ffffffu);
+}
+
+std::optional<LineLayer> lineLayer(const Line& line, const SystemColors& systemColors) {
+  if (!line.Visible || line.BorderStyle == 0) return std::nullopt;
+  return LineLayer{devicePixel(line.X1),
+                   devicePixel(line.Y1),
+                   devicePixel(line.X2),
+                   devicePixel(line.Y2),
+                   resolveColor(line.BorderColor, systemColors),
+                   line.BorderWidth,
+                   line.BorderStyle != 1 && line.BorderStyle != 6};
+}
+
+namespace {
+
+std::optional<ImageLayer> imageLayer(const Image& image) {
+  if (!image.Visible || !image.Picture) return std::nullopt;
+  const bool stretched = image.Stretch;
+  return ImageLayer{image.Picture, devicePixel(image.Left), devicePixel(image.Top),
+                    stretched ? devicePixel(image.Width) : image.Picture->width,
+                    stretched ? devicePixel(image.Height) : image.Picture->height};
+}
+
+}  // namespace
+
+ConstRasterView ViewComposer::compose(PictureBox& box, int32_t width, int32_t height,
+                                      const SystemColors& systemColors) {
+  layers_.clear();
+  // Later children lie below earlier ones: lay them from the last to the first.
+  const auto& children = box.children();
+  for (auto it = children.rbegin(); it != children.rend(); ++it) {
+    if ((*it)->kind() == ControlKind::Line) {
+      if (auto line = lineLayer(static_cast<const Line&>(**it), systemColors))
+        layers_.push_back(*line);
+    } else if ((*it)->kind() == ControlKind::Image) {
+      if (auto image = imageLayer(static_cast<const Image&>(**it))) layers_.push_back(*image);
+    }
+  }
+  frame_.reshape(std::max(width, 0), std::max(height, 0));
+  composeFrame(box.surface().pixels(), resolveColor(box.BackColor, systemColors), layers_,
+               frame_.view());
+  return frame_.view();
+}
+
+}  // namespace lupe

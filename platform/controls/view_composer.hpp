@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "platform/controls/controls.hpp"
+#include "platform/raster/compositor.hpp"
+#include "platform/raster/raster.hpp"
+
+namespace lupe {
+
+// The pixel of a system colour (top bit set) in the platform's current scheme.
+using SystemColors = std::function<Pixel(Color)>;
+
+// A control colour as a pixel: system colours through the platform's scheme.
+Pixel resolveColor(Color color, const SystemColors& systemColors);
+
+// How a line control is drawn, in its container's pixels; nothing when it
+// is hidden or transparent (BorderStyle 0). Style 1 and 6 are solid, every
+// other style dashed.
+std::optional<LineLayer> lineLayer(const Line& line, const SystemColors& systemColors);
+
+// What a picture box shows: its surface, with the lines and images it holds
+// laid over it in stacking order (earlier children above later ones). Keeps
+// its buffers, so composing at a steady size allocates nothing.
+class ViewComposer {
+ public:
+  // The frame of width x height pixels; valid until the next compose.
+  ConstRasterView compose(PictureBox& box, int32_t width, int32_t height,
+                          const SystemColors& systemColors);
+
+ private:
+  Raster frame_;
+  std::vector<Layer> layers_;
+};
+
+}  // namespace lupe
