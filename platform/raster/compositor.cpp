@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 
 #include "platform/raster/stretch.hpp"
 
@@ -98,8 +97,7 @@ void composeFrame(ConstRasterView picture, Pixel background, std::span<const Lay
                   RasterView frame) {
   const int32_t w = std::min(picture.width, frame.width),
                 h = std::min(picture.height, frame.height);
-  for (int32_t y = 0; y < h; ++y)
-    std::memcpy(frame.row(y), picture.row(y), static_cast<size_t>(std::max(w, 0)) * sizeof(Pixel));
+  copyPixels(picture, frame);
   frame.fill({w, 0, frame.width - w, h}, background);
   frame.fill({0, h, frame.width, frame.height - h}, background);
   for (const Layer& layer : layers) {

@@ -28,6 +28,12 @@ void RasterView::fill(const PixelRect& area, Pixel value) const {
   if (!clipped.empty()) sub(clipped).fill(value);
 }
 
+void copyPixels(ConstRasterView from, RasterView to) {
+  const int32_t w = std::min(from.width, to.width), h = std::min(from.height, to.height);
+  for (int32_t y = 0; w > 0 && y < h; ++y)
+    std::memcpy(to.row(y), from.row(y), static_cast<size_t>(w) * sizeof(Pixel));
+}
+
 Raster::Raster(int32_t width, int32_t height, Pixel fill) { resize(width, height, fill); }
 
 void Raster::resize(int32_t width, int32_t height, Pixel fill) {

@@ -58,6 +58,9 @@ struct ConstRasterView {
   const Pixel* row(int32_t y) const { return pixels + y * stride; }
 };
 
+// Copies the top-left part the two views share from `from` into `to`.
+void copyPixels(ConstRasterView from, RasterView to);
+
 // A pixel buffer that owns its memory. Growing allocates; shrinking and
 // resizing to a size it held before do not, so a steady size costs nothing.
 class Raster {

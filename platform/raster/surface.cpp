@@ -1,18 +1,47 @@
 #include "platform/raster/surface.hpp"
 
+#include <algorithm>
+
 namespace lupe {
 
 void Surface::resize(int32_t width, int32_t height, Pixel fill) {
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  if (width == view_.width && height == view_.height) return;
   pixels();
-  raster_.resize(width, height, fill);
+  relocate(memory_, width, height, fill);
+}
+
+void Surface::useMemory(PixelMemory* memory) {
+  if (memory == memory_) return;
+  relocate(memory, view_.width, view_.height, kBlack);
+}
+
+void Surface::relocate(PixelMemory* memory, int32_t width, int32_t height, Pixel fill) {
+  if (!memory && !memory_) {
+    own_.resize(width, height, fill);  // keeps the overlap itself
+  } else {
+    // The old pixels may vanish when the memory is provided anew: keep a copy.
+    const Raster kept = [&] {
+      Raster copy(view_.width, view_.height, fill);
+      copyPixels(view_, copy.view());
+      return copy;
+    }();
+    if (!memory) own_.resize(width, height, fill);
+    memory_ = memory;
+    view_ = memory ? memory->provide(width, height) : own_.view();
+    view_.fill(fill);
+    copyPixels(kept.view(), view_);
+  }
+  if (!memory_) view_ = own_.view();
 }
 
 RasterView Surface::pixels() {
   if (pendingFill_) {
-    raster_.view().fill(*pendingFill_);
+    view_.fill(*pendingFill_);
     pendingFill_.reset();
   }
-  return raster_.view();
+  return view_;
 }
 
 RasterView Surface::pixelsToCover(const PixelRect& area) {

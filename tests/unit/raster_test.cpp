@@ -5,6 +5,7 @@
 
 #include "platform/raster/raster.hpp"
 #include "platform/raster/stretch.hpp"
+#include "platform/raster/surface.hpp"
 #include "tests/unit/fake_screen.hpp"
 
 namespace lupe::test {
@@ -72,6 +73,43 @@ TEST(Raster, ResizingKeepsTheTopLeftPixelsAndAnEmptySideKeepsNone) {
   raster.resize(0, 3, 8);  // a view of width 0 keeps its rows but no pixels
   raster.resize(2, 3, 7);
   expectEveryPixel(raster.view(), [](int32_t, int32_t) { return 7u; });
+}
+
+// Memory as a backend provides it: rows padded like a bitmap's, and new
+// memory at each size, the old contents gone.
+class PaddedMemory final : public PixelMemory {
+ public:
+  RasterView provide(int32_t width, int32_t height) override {
+    ++provided;
+    buffer = Raster(width + 3, height, 0xff0badu);
+    return buffer.view().sub({0, 0, width, height});
+  }
+  Raster buffer;
+  int provided = 0;
+};
+
+TEST(Surface, InMemoryABackendProvidesItKeepsItsPictureAndAPutOffClearComesFirst) {
+  Surface surface;
+  surface.resize(4, 3, 7);
+  surface.pixels().row(1)[2] = 1;
+  PaddedMemory memory;
+  surface.useMemory(&memory);
+  EXPECT_EQ(surface.pixels().pixels, memory.buffer.view().pixels);  // drawn in place
+  surface.resize(5, 4, 9);
+  EXPECT_EQ(memory.provided, 2);
+  expectEveryPixel(surface.pixels(), [](int32_t x, int32_t y) {
+    return x == 2 && y == 1 ? 1u : x < 4 && y < 3 ? 7u : 9u;
+  });
+  surface.clear(5);  // a backend drawing part of it with its own calls asks for the pixels first
+  surface.pixelsToCover({1, 1, 2, 2}).row(1)[1] = 2;
+  expectEveryPixel(surface.pixels(),
+                   [](int32_t x, int32_t y) { return x == 1 && y == 1 ? 2u : 5u; });
+  surface.clear(6);  // one that covers it all makes the clear needless
+  surface.pixelsToCover({0, 0, 5, 4});
+  EXPECT_EQ(surface.pixels().row(0)[0], 5u);
+  surface.useMemory(nullptr);
+  EXPECT_EQ(surface.pixels().row(1)[1], 2u);
+  EXPECT_NE(surface.pixels().pixels, memory.buffer.view().pixels);
 }
 
 }  // namespace
