@@ -42,6 +42,11 @@ CheckBox::CheckBox(Control& container, std::string name)
   Value.setRule(within<int16_t>(0, 2));
 }
 
+void CheckBox::userClicked(int16_t value) {
+  Value.setFromUser(value);
+  Click.raise();
+}
+
 Frame::Frame(Control& container, std::string name)
     : CaptionedControl(container, ControlKind::Frame, std::move(name)) {}
 

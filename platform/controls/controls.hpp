@@ -33,6 +33,9 @@ class CheckBox : public CaptionedControl {
   CheckBox(Control& container, std::string name);
   Property<PropertyId::CheckValue> Value;  // 0 unticked, 1 ticked, 2 greyed
   Event<> Click;
+
+  // The user clicked the box, which now shows `value`: Value follows, Click runs.
+  void userClicked(int16_t value);
 };
 
 class Frame : public CaptionedControl {

@@ -49,10 +49,7 @@ QWidget* makeButton(CommandButton& button, QWidget* parent, QtBackend& backend) 
 QWidget* makeCheckBox(CheckBox& box, QWidget* parent, QtBackend& backend) {
   auto* widget = new QCheckBox(parent);
   QObject::connect(widget, &QCheckBox::clicked, widget, [&box, &backend, widget] {
-    backend.deliver([&] {
-      box.Value.setFromUser(widget->checkState() == Qt::Checked ? 1 : 0);
-      box.Click.raise();
-    });
+    backend.deliver([&] { box.userClicked(widget->checkState() == Qt::Checked ? 1 : 0); });
   });
   return widget;
 }
