@@ -28,7 +28,7 @@ void LineWidget::place() {
 }
 
 void LineWidget::paintEvent(QPaintEvent*) {
-  auto layer = lineLayer(line_, systemColors(palette()));
+  auto layer = lineLayer(line_, systemColors(*this));
   if (!layer) return;
   const qreal dpr = devicePixelRatioF();
   // Draw in the container's native pixels, moved to this widget's corner.

@@ -24,8 +24,10 @@ QColor toQColor(Color color, const QPalette& palette) {
   return QColor(color & 0xff, (color >> 8) & 0xff, (color >> 16) & 0xff);
 }
 
-SystemColors systemColors(const QPalette& palette) {
-  return [palette](Color color) { return static_cast<Pixel>(toQColor(color, palette).rgb()); };
+SystemColors systemColors(const QWidget& widget) {
+  return [&widget](Color color) {
+    return static_cast<Pixel>(toQColor(color, widget.palette()).rgb());
+  };
 }
 
 QFont toQFont(const Font& font) {

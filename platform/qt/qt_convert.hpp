@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPalette>
 #include <QRect>
+#include <QWidget>
 
 #include "platform/controls/control.hpp"
 #include "platform/controls/view_composer.hpp"
@@ -16,8 +17,9 @@ namespace lupe::qt {
 
 // A 0x00BBGGRR colour, or a system colour (top bit) from the palette.
 QColor toQColor(Color color, const QPalette& palette);
-// The palette's system colours as pixels, for the compositor.
-SystemColors systemColors(const QPalette& palette);
+// The system colours of the widget's palette as pixels, for the compositor;
+// reads the palette when asked, so it can be made once per widget.
+SystemColors systemColors(const QWidget& widget);
 QFont toQFont(const Font& font);
 // The picture as an ARGB32 image (it shares nothing with the picture).
 QImage toQImage(const Picture& picture);

@@ -31,7 +31,8 @@ int16_t shiftOf(Qt::KeyboardModifiers modifiers) {
 
 }  // namespace
 
-ViewWidget::ViewWidget(PictureBox& picture, QWidget* parent) : QWidget(parent), picture_(picture) {
+ViewWidget::ViewWidget(PictureBox& picture, QWidget* parent)
+    : QWidget(parent), picture_(picture), systemColors_(systemColors(*this)) {
   // Every pixel is painted from the surface: no background fill first.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
@@ -43,7 +44,7 @@ void ViewWidget::paintEvent(QPaintEvent*) {
   // The frame is composed in native pixels and lands 1:1 on a scaled screen too.
   const ConstRasterView frame =
       composer_.compose(picture_, static_cast<int32_t>(std::ceil(width() * dpr)),
-                        static_cast<int32_t>(std::ceil(height() * dpr)), systemColors(palette()));
+                        static_cast<int32_t>(std::ceil(height() * dpr)), systemColors_);
   if (frame.width <= 0 || frame.height <= 0) return;
   const QImage image(reinterpret_cast<const uchar*>(frame.pixels), frame.width, frame.height,
                      static_cast<qsizetype>(frame.stride * sizeof(Pixel)), QImage::Format_RGB32);

@@ -22,6 +22,7 @@ class ViewWidget final : public QWidget {
  private:
   PictureBox& picture_;
   ViewComposer composer_;
+  SystemColors systemColors_;  // made once: composing a frame allocates nothing
 };
 
 }  // namespace lupe::qt
