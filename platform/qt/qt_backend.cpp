@@ -134,10 +134,8 @@ void QtBackend::reportError(const std::string& line) {
 
 int QtBackend::runEventLoop() { return QApplication::exec(); }
 
-void QtBackend::quitEventLoop(int status) {
-  for (const auto& [timer, qtimer] : timers_) qtimer->stop();
-  QCoreApplication::exit(status);
-}
+// The runtime has stopped the timers already.
+void QtBackend::quitEventLoop(int status) { QCoreApplication::exit(status); }
 
 PixelSize QtBackend::outerSize() {
   if (!window_) return {};

@@ -20,20 +20,17 @@ void Surface::useMemory(PixelMemory* memory) {
 void Surface::relocate(PixelMemory* memory, int32_t width, int32_t height, Pixel fill) {
   if (!memory && !memory_) {
     own_.resize(width, height, fill);  // keeps the overlap itself
-  } else {
-    // The old pixels may vanish when the memory is provided anew: keep a copy.
-    const Raster kept = [&] {
-      Raster copy(view_.width, view_.height, fill);
-      copyPixels(view_, copy.view());
-      return copy;
-    }();
-    if (!memory) own_.resize(width, height, fill);
-    memory_ = memory;
-    view_ = memory ? memory->provide(width, height) : own_.view();
-    view_.fill(fill);
-    copyPixels(kept.view(), view_);
+    view_ = own_.view();
+    return;
   }
-  if (!memory_) view_ = own_.view();
+  // Provided memory may lose its pixels when it is provided anew: keep a copy.
+  Raster kept(view_.width, view_.height, fill);
+  copyPixels(view_, kept.view());
+  memory_ = memory;
+  if (!memory) own_.resize(width, height, fill);
+  view_ = memory ? memory->provide(width, height) : own_.view();
+  view_.fill(fill);
+  copyPixels(kept.view(), view_);
 }
 
 RasterView Surface::pixels() {
