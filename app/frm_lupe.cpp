@@ -20,6 +20,13 @@ void frmLupe::bindHandlers() {
   Slider2.Change.bind([this] { Slider2_Change(); });
   Command7.Click.bind([this] { Command7_Click(); });
   Command8.Click.bind([this] { Command8_Click(); });
+  Check1.Click.bind([this] { Check1_Click(); });
+  Picture1.MouseDown.bind([this](int16_t b, int16_t s, float x, float y) {
+    Picture1_MouseDown(b, s, x, y);
+  });
+  Picture1.DblClick.bind([this] { Picture1_DblClick(); });
+  MouseDown.bind([this](int16_t b, int16_t s, float x, float y) { Form_MouseDown(b, s, x, y); });
+  MouseUp.bind([this](int16_t b, int16_t s, float x, float y) { Form_MouseUp(b, s, x, y); });
 }
 
 }  // namespace lupe

@@ -47,6 +47,12 @@ class frmLupe : public Form {
   void Command6_Click();              // "Exit"
   // app/layout.cpp
   void Form_Resize();  // first showing, every size change, restoring
+  // app/window_handling.cpp
+  void Check1_Click();  // "Lupe immer im Vordergrund"
+  void Picture1_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
+  void Picture1_DblClick();
+  void Form_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
+  void Form_MouseUp(int16_t Button, int16_t Shift, float X, float Y);
   // magnify/sampling_tick.cpp
   void Timer1_Timer();  // every Timer1.Interval ms
   // magnify/sliders.cpp
@@ -63,6 +69,7 @@ class frmLupe : public Form {
 
  private:
   void applyDefinition();  // app/window_definition.cpp
+  void MoveWindow(int32_t lHandle);  // app/window_handling.cpp
   void bindHandlers();
 
   Desktop& desktop_;

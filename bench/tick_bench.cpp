@@ -37,6 +37,7 @@ class HeadlessHost final : public lupe::ControlHost {
   }
   void unload(lupe::Form&) override {}
   void endProgram() override {}
+  void show(lupe::Form&) override {}
 
  private:
   lupe::EmulatedDesktop*& desktop_;

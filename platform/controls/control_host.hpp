@@ -43,6 +43,8 @@ class ControlHost {
   virtual void unload(Form& form) = 0;
   // Ends the program at once; no further event is raised.
   virtual void endProgram() = 0;
+  // Shows the window if it is not shown; a shown window stays where it is.
+  virtual void show(Form& form) = 0;
 };
 
 }  // namespace lupe

@@ -16,6 +16,8 @@ Form::Form(ControlHost& host, std::string name)
       Load(*this),
       Unload(*this),
       Resize(*this),
+      MouseDown(*this),
+      MouseUp(*this),
       host_(host) {
   WindowState.setRule([](const int16_t& v) { return v >= 0 && v <= 2; });
 }
@@ -27,5 +29,6 @@ double Form::twipsPerPixel() const { return host_.twipsPerPixel(); }
 
 void Form::UnloadWindow() { host_.unload(*this); }
 void Form::EndProgram() { host_.endProgram(); }
+void Form::Show() { host_.show(*this); }
 
 }  // namespace lupe

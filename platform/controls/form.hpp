@@ -25,7 +25,9 @@ class Form : public Control {
   Property<PropertyId::Caption> Caption;
   Property<PropertyId::Width> ClientWidth;        // pixels
   Property<PropertyId::Height> ClientHeight;      // pixels
-  Property<PropertyId::WindowState> WindowState;  // 0 normal, 1 minimised, 2 maximised
+  // 0 normal, 1 minimised, 2 maximised. Code's write asks the window system
+  // for that state; a state the user or the window manager sets is reported back.
+  Property<PropertyId::WindowState> WindowState;
   const lupe::Picture* Icon = nullptr;
   std::string LinkTopic;  // a data-exchange topic name nothing uses
 
@@ -40,10 +42,18 @@ class Form : public Control {
   void UnloadWindow();
   // "End": stops the program at once.
   void EndProgram();
+  // Shows the window, modeless and without owner; a shown window stays as it is.
+  void Show();
 
   Event<> Load;
   Event<int16_t&> Unload;  // Cancel
   Event<> Resize;
+  // A button went down, or came up after going down, over the window's own
+  // surface (the client area no control covers): Button (1 left, 2 right,
+  // 4 middle), Shift (1 shift, 2 ctrl, 4 alt), X, Y in twips from the client
+  // area's top left, the window's own scale unit.
+  Event<int16_t, int16_t, float, float> MouseDown;
+  Event<int16_t, int16_t, float, float> MouseUp;
 
  private:
   ControlHost& host_;

@@ -59,6 +59,20 @@ void FormRuntime::frameChanged() {
   form_->Resize.raise();
 }
 
+void FormRuntime::windowStateChanged(int16_t state) {
+  if (!live_ || state < 0 || state > 2) return;
+  hearingState_ = true;
+  form_->WindowState.setFromUser(state);
+  hearingState_ = false;
+}
+
+void FormRuntime::formMouse(Mouse what, int16_t button, int16_t shift, int32_t x, int32_t y) {
+  if (!live_) return;
+  const double twips = toolkit_.twipsPerPixel();
+  const auto tx = static_cast<float>(x * twips), ty = static_cast<float>(y * twips);
+  (what == Mouse::Down ? form_->MouseDown : form_->MouseUp).raise(button, shift, tx, ty);
+}
+
 bool FormRuntime::closeRequested() {
   if (unloaded_ || !form_) return true;
   unload(*form_);
@@ -71,6 +85,8 @@ void FormRuntime::propertyChanged(const Control& control, PropertyId id) {
   if (!created_ || unloaded_) return;
   if (control.kind() == ControlKind::Timer) {
     syncTimer(static_cast<const Timer&>(control));
+  } else if (hearingState_ && id == PropertyId::WindowState) {
+    return;  // the window is in that state already
   } else {
     toolkit_.showProperty(control, id);
   }
@@ -121,6 +137,11 @@ void FormRuntime::endProgram() {
   live_ = false;
   syncTimers();
   toolkit_.quitEventLoop(0);
+}
+
+void FormRuntime::show(Form&) {
+  // Before the first showing the runtime shows the window itself, after Load.
+  if (shown_ && live_) toolkit_.showWindow();
 }
 
 void FormRuntime::syncTimer(const Timer& timer) {

@@ -38,6 +38,14 @@ class FormRuntime final : public ControlHost {
   void windowResized();
   // The frame around the window may have changed: Resize if the outer size is new.
   void frameChanged();
+  // The user or the window manager put the window into this state (0 normal,
+  // 1 minimised, 2 maximised): WindowState holds it from now on, so that code
+  // asking for a state it left is heard again.
+  void windowStateChanged(int16_t state);
+  // A mouse button went down or came up over the window's own surface, at
+  // (x, y) pixels of the client area: MouseDown or MouseUp in twips.
+  enum class Mouse { Down, Up };
+  void formMouse(Mouse what, int16_t button, int16_t shift, int32_t x, int32_t y);
   // The user or the window manager asks to close the window; false keeps it open.
   bool closeRequested();
 
@@ -51,6 +59,7 @@ class FormRuntime final : public ControlHost {
   Handle deviceContext(PictureBox& picture) override;
   void unload(Form& form) override;
   void endProgram() override;
+  void show(Form& form) override;
 
  private:
   void syncTimer(const Timer& timer);
@@ -69,6 +78,7 @@ class FormRuntime final : public ControlHost {
   bool shown_ = false;          // timers run only once the window is shown
   bool unloaded_ = false;
   bool ended_ = false;
+  bool hearingState_ = false;  // a state from the window system is being taken in
 };
 
 }  // namespace lupe

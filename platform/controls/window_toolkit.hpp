@@ -25,11 +25,12 @@ class WindowToolkit {
   // one, each showing its properties, the client area at the form's size;
   // returns the native window's identity.
   virtual WindowId createWindow(Form& form) = 0;
-  // Shows the window for the first time.
+  // Shows the window; a shown window stays as it is.
   virtual void showWindow() = 0;
   // Takes the window off the screen for good.
   virtual void hideWindow() = 0;
-  // Brings what is shown in line with one property (or surface change) of a control.
+  // Brings what is shown in line with one property (or surface change) of a
+  // control; the form's WindowState asks the window system for that state.
   virtual void showProperty(const Control& control, PropertyId id) = 0;
   // Runs the timer every `interval` milliseconds, counting from now; 0 stops it.
   virtual void setTimer(const Timer& timer, int32_t interval) = 0;

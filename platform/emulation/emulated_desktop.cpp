@@ -101,6 +101,9 @@ int32_t EmulatedDesktop::ReleaseCapture() { return windows_.releaseCapture() ? 1
 int32_t EmulatedDesktop::SendMessageA(Handle window, uint32_t message, int32_t wParam, int32_t) {
   const Entry* entry = find(window, Kind::Window);
   if (!entry || message != WM_NCLBUTTONDOWN || wParam != HTCAPTION) return 0;
+  // A caption press is a drag only while the button is held: a quick click
+  // that came up before we got here must not leave the window on the pointer.
+  if (!screen_.leftButtonHeld()) return 0;
   return windows_.beginMove(entry->window) ? 1 : 0;
 }
 

@@ -18,6 +18,8 @@ class ScreenSource {
   virtual bool read(const PixelRect& area, RasterView out) = 0;
   // The pointer's position in screen pixels; false when it cannot be told.
   virtual bool pointer(int32_t& x, int32_t& y) = 0;
+  // Whether the left mouse button is down now; true when it cannot be told.
+  virtual bool leftButtonHeld() = 0;
 };
 
 // Copies any rectangle of screen pixels into `out` (of the rectangle's size):

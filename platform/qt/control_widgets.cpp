@@ -94,7 +94,7 @@ QWidget* makeWidget(Control& control, QWidget* parent, QtBackend& backend) {
       return frame;
     }
     case ControlKind::PictureBox:
-      return new ViewWidget(static_cast<PictureBox&>(control), parent);
+      return new ViewWidget(static_cast<PictureBox&>(control), parent, backend);
     case ControlKind::Line:
       return new LineWidget(static_cast<Line&>(control), parent);
     case ControlKind::Image:

@@ -1,8 +1,10 @@
 #include "platform/qt/form_window.hpp"
 
 #include <QCloseEvent>
+#include <QMouseEvent>
 
 #include "platform/qt/qt_backend.hpp"
+#include "platform/qt/qt_convert.hpp"
 
 namespace lupe::qt {
 
@@ -27,7 +29,7 @@ void FormWindow::moveEvent(QMoveEvent* event) {
 
 void FormWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() == QEvent::WindowStateChange) backend_.windowResized();
+  if (event->type() == QEvent::WindowStateChange) backend_.windowStateChanged();
 }
 
 void FormWindow::closeEvent(QCloseEvent* event) {
@@ -36,6 +38,20 @@ void FormWindow::closeEvent(QCloseEvent* event) {
   } else {
     event->ignore();
   }
+}
+
+// A press that a control let through (a label's, a panel's) is not on the
+// window's own surface; only a press that hit no control is.
+void FormWindow::mousePressEvent(QMouseEvent* event) {
+  if (childAt(event->position().toPoint())) return;
+  pressedOnSurface_ |= event->button();
+  backend_.formMouse(FormRuntime::Mouse::Down, *event);
+}
+
+void FormWindow::mouseReleaseEvent(QMouseEvent* event) {
+  if (!(pressedOnSurface_ & event->button())) return;
+  pressedOnSurface_ &= ~event->button();
+  backend_.formMouse(FormRuntime::Mouse::Up, *event);
 }
 
 }  // namespace lupe::qt

@@ -6,7 +6,8 @@ namespace lupe::qt {
 
 class QtBackend;
 
-// The top-level window: reports what the window system does to it.
+// The top-level window: reports what the window system does to it, and the
+// mouse over its own surface, the part of the client area no control covers.
 class FormWindow final : public QWidget {
  public:
   explicit FormWindow(QtBackend& backend);
@@ -17,9 +18,12 @@ class FormWindow final : public QWidget {
   void moveEvent(QMoveEvent* event) override;
   void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   QtBackend& backend_;
+  Qt::MouseButtons pressedOnSurface_;  // buttons that went down where no control is
 };
 
 }  // namespace lupe::qt

@@ -9,6 +9,7 @@
 
 #include "platform/qt/control_widgets.hpp"
 #include "platform/qt/form_window.hpp"
+#include "platform/qt/pointer_drag.hpp"
 #include "platform/qt/qt_convert.hpp"
 
 namespace lupe::qt {
@@ -106,6 +107,19 @@ void QtBackend::windowResized() {
   if (runtime_) runtime_->windowResized();
 }
 
+void QtBackend::windowStateChanged() {
+  followFrame();
+  if (!runtime_) return;
+  runtime_->windowStateChanged(windowStateOf(window_->windowState()));
+  runtime_->windowResized();
+}
+
+void QtBackend::formMouse(FormRuntime::Mouse what, const QMouseEvent& event) {
+  if (!runtime_) return;
+  const QPoint at = nativePosition(event, *window_);
+  runtime_->formMouse(what, buttonOf(event.button()), shiftOf(event.modifiers()), at.x(), at.y());
+}
+
 void QtBackend::windowMoved() {
   followFrame();
   if (runtime_) runtime_->frameChanged();
@@ -117,6 +131,9 @@ void QtBackend::showProperty(const Control& control, PropertyId id) {
   if (!window_) return;
   if (control.kind() == ControlKind::Form) {
     if (id == PropertyId::Caption) window_->setWindowTitle(QString::fromStdString(form_->Caption));
+    // Asks the window manager; the state it grants comes back through changeEvent.
+    if (id == PropertyId::WindowState)
+      window_->setWindowState(toWindowStates(form_->WindowState, window_->windowState()));
     return;
   }
   if (QWidget* widget = widgetOf(control)) {
@@ -186,7 +203,10 @@ bool QtBackend::setTopmost(WindowId window, bool on) {
 bool QtBackend::beginMove(WindowId window) {
   auto* widget = reinterpret_cast<QWidget*>(window);
   if (!window_ || widget != window_.get() || !widget->windowHandle()) return false;
-  return widget->windowHandle()->startSystemMove();
+  if (widget->windowHandle()->startSystemMove()) return true;
+  // The window manager offers no move of its own: follow the pointer ourselves.
+  if (!drag_) drag_ = std::make_unique<PointerDrag>();
+  return drag_->start(*widget);
 }
 
 bool QtBackend::releaseCapture() {

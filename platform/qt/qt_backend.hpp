@@ -3,6 +3,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include <QMouseEvent>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
@@ -17,6 +18,7 @@
 namespace lupe::qt {
 
 class FormWindow;
+class PointerDrag;
 
 // Qt 6 Widgets as the form runtime's toolkit: makes a widget for each
 // control, shows their properties, runs the timers and the event loop, and
@@ -40,6 +42,10 @@ class QtBackend final : public WindowToolkit, public WindowRequests {
   }
   // From the window: the window system resized it or changed its state.
   void windowResized();
+  // From the window: the window system changed its state.
+  void windowStateChanged();
+  // From the window: a mouse button went down or came up over its own surface.
+  void formMouse(FormRuntime::Mouse what, const QMouseEvent& event);
   // From the window: it moved, and with a move may come a new frame.
   void windowMoved();
   // From the window: the window manager asks to close it; false keeps it open.
@@ -74,6 +80,7 @@ class QtBackend final : public WindowToolkit, public WindowRequests {
   std::unique_ptr<QSocketNotifier> frameNotices_;
   uint64_t followed_ = 0;  // the native window whose frame we follow
   std::unique_ptr<FormWindow> window_;
+  std::unique_ptr<PointerDrag> drag_;  // our own move, without a window manager's
   std::unordered_map<const Control*, QWidget*> widgets_;
   std::unordered_map<const Timer*, std::unique_ptr<QTimer>> timers_;
   double twipsPerPixel_ = 15.0;

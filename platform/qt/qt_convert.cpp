@@ -57,4 +57,42 @@ QRect nativeRect(const PlacedControl& control) {
           devicePixel(control.Height)};
 }
 
+int16_t buttonOf(Qt::MouseButton button) {
+  switch (button) {
+    case Qt::LeftButton:
+      return 1;
+    case Qt::RightButton:
+      return 2;
+    case Qt::MiddleButton:
+      return 4;
+    default:
+      return 0;
+  }
+}
+
+int16_t shiftOf(Qt::KeyboardModifiers modifiers) {
+  return static_cast<int16_t>((modifiers & Qt::ShiftModifier ? 1 : 0) |
+                              (modifiers & Qt::ControlModifier ? 2 : 0) |
+                              (modifiers & Qt::AltModifier ? 4 : 0));
+}
+
+QPoint nativePosition(const QMouseEvent& event, const QWidget& widget) {
+  const qreal dpr = widget.devicePixelRatioF();
+  return {static_cast<int>(std::floor(event.position().x() * dpr)),
+          static_cast<int>(std::floor(event.position().y() * dpr))};
+}
+
+int16_t windowStateOf(Qt::WindowStates states) {
+  if (states & Qt::WindowMinimized) return 1;
+  if (states & Qt::WindowMaximized) return 2;
+  return 0;
+}
+
+Qt::WindowStates toWindowStates(int16_t state, Qt::WindowStates now) {
+  now &= ~(Qt::WindowMinimized | Qt::WindowMaximized);
+  if (state == 1) return now | Qt::WindowMinimized;
+  if (state == 2) return now | Qt::WindowMaximized;
+  return now;
+}
+
 }  // namespace lupe::qt

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QRect>
 #include <QWidget>
@@ -27,5 +28,14 @@ QImage toQImage(const Picture& picture);
 QRect toLogical(int x, int y, int width, int height, qreal devicePixelRatio);
 // A placed control's rectangle in native pixels.
 QRect nativeRect(const PlacedControl& control);
+// The mouse button as the model numbers it (1 left, 2 right, 4 middle; 0 other).
+int16_t buttonOf(Qt::MouseButton button);
+// The modifier keys as the model's Shift (1 shift, 2 ctrl, 4 alt).
+int16_t shiftOf(Qt::KeyboardModifiers modifiers);
+// The event's position in the widget, in native pixels.
+QPoint nativePosition(const QMouseEvent& event, const QWidget& widget);
+// The window state as the form's WindowState (0 normal, 1 minimised, 2 maximised) and back.
+int16_t windowStateOf(Qt::WindowStates states);
+Qt::WindowStates toWindowStates(int16_t state, Qt::WindowStates now);
 
 }  // namespace lupe::qt

@@ -5,34 +5,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "platform/qt/qt_backend.hpp"
 #include "platform/qt/qt_convert.hpp"
 
 namespace lupe::qt {
-namespace {
 
-int16_t buttonOf(Qt::MouseButton button) {
-  switch (button) {
-    case Qt::LeftButton:
-      return 1;
-    case Qt::RightButton:
-      return 2;
-    case Qt::MiddleButton:
-      return 4;
-    default:
-      return 0;
-  }
-}
-
-int16_t shiftOf(Qt::KeyboardModifiers modifiers) {
-  return static_cast<int16_t>((modifiers & Qt::ShiftModifier ? 1 : 0) |
-                              (modifiers & Qt::ControlModifier ? 2 : 0) |
-                              (modifiers & Qt::AltModifier ? 4 : 0));
-}
-
-}  // namespace
-
-ViewWidget::ViewWidget(PictureBox& picture, QWidget* parent)
-    : QWidget(parent), picture_(picture), systemColors_(systemColors(*this)) {
+ViewWidget::ViewWidget(PictureBox& picture, QWidget* parent, QtBackend& backend)
+    : QWidget(parent), picture_(picture), backend_(backend), systemColors_(systemColors(*this)) {
   // Every pixel is painted from the surface: no background fill first.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
@@ -54,12 +33,21 @@ void ViewWidget::paintEvent(QPaintEvent*) {
 }
 
 void ViewWidget::mousePressEvent(QMouseEvent* event) {
-  const qreal dpr = devicePixelRatioF();
-  picture_.MouseDown.raise(buttonOf(event->button()), shiftOf(event->modifiers()),
-                           static_cast<float>(event->position().x() * dpr),
-                           static_cast<float>(event->position().y() * dpr));
+  // The view's scale unit is the pixel.
+  const QPoint at = nativePosition(*event, *this);
+  const int16_t button = buttonOf(event->button()), shift = shiftOf(event->modifiers());
+  backend_.deliver([&] {
+    picture_.MouseDown.raise(button, shift, static_cast<float>(at.x()), static_cast<float>(at.y()));
+  });
 }
 
-void ViewWidget::mouseDoubleClickEvent(QMouseEvent*) { picture_.DblClick.raise(); }
+// Qt reports the second press of a double-click only as this event, also
+// when the first press started the window manager's move. As on Windows, a
+// left double-click raises DblClick in place of a second MouseDown; other
+// buttons know no double-click.
+void ViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return mousePressEvent(event);
+  backend_.deliver([&] { picture_.DblClick.raise(); });
+}
 
 }  // namespace lupe::qt

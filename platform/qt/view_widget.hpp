@@ -7,12 +7,14 @@
 
 namespace lupe::qt {
 
+class QtBackend;
+
 // The view: shows the frame the composer makes of its picture box (the
 // surface with its lines and images over it) 1:1 in native pixels. It only
 // ever shows a finished frame, so nothing flickers.
 class ViewWidget final : public QWidget {
  public:
-  ViewWidget(PictureBox& picture, QWidget* parent);
+  ViewWidget(PictureBox& picture, QWidget* parent, QtBackend& backend);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -21,6 +23,7 @@ class ViewWidget final : public QWidget {
 
  private:
   PictureBox& picture_;
+  QtBackend& backend_;
   ViewComposer composer_;
   SystemColors systemColors_;  // made once: composing a frame allocates nothing
 };

@@ -290,6 +290,18 @@ bool X11ScreenSource::pointer(int32_t& x, int32_t& y) {
   return ok;
 }
 
+// The server's own state, not the one its queued events tell: a click may
+// have come up already while the program still handles its press.
+bool X11ScreenSource::leftButtonHeld() {
+  State& s = *state_;
+  if (s.checkLost()) return true;
+  xcb_query_pointer_reply_t* reply =
+      xcb_query_pointer_reply(s.connection, xcb_query_pointer(s.connection, s.root), nullptr);
+  const bool held = !reply || (reply->mask & XCB_KEY_BUT_MASK_BUTTON_1);
+  std::free(reply);
+  return held;
+}
+
 bool X11ScreenSource::usesSharedMemory() const { return state_->shm; }
 
 bool X11ScreenSource::connectionLost() const { return state_->checkLost(); }

@@ -35,6 +35,7 @@ class X11ScreenSource final : public ScreenSource {
   // The pointer on this screen's root; false when it is on another screen
   // or the connection is lost.
   bool pointer(int32_t& x, int32_t& y) override;
+  bool leftButtonHeld() override;
 
   // True when captures go through a shared-memory segment.
   bool usesSharedMemory() const;

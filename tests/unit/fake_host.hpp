@@ -40,6 +40,7 @@ class FakeHost final : public ControlHost {
   // Like the real window system: Unload first, then the window is gone.
   void unload(Form& form) override;
   void endProgram() override;
+  void show(Form&) override { journal_.push_back("show"); }
 
   PixelSize outer{586, 292};  // 8790 x 4380 twips at 15 twips a pixel
   Handle hWnd = 0x3b0;        // 0: the window has none

@@ -40,8 +40,10 @@ class FakeScreen final : public ScreenSource {
     y = pointerY;
     return true;
   }
+  bool leftButtonHeld() override { return leftHeld; }
 
   bool readFails = false;
+  bool leftHeld = true;
   int32_t pointerX = 0, pointerY = 0;
   std::vector<PixelRect> reads;
 };
@@ -53,11 +55,15 @@ class FakeWindowRequests final : public WindowRequests {
     topmost.push_back({window, on});
     return grants;
   }
-  bool beginMove(WindowId) override { return grants; }
+  bool beginMove(WindowId window) override {
+    moves.push_back(window);
+    return grants;
+  }
   bool releaseCapture() override { return grants; }
 
   bool grants = true;
   std::vector<std::pair<WindowId, bool>> topmost;
+  std::vector<WindowId> moves;
 };
 
 // Asserts that every pixel (x, y) of `pixels` is expected(x, y).
