@@ -154,7 +154,8 @@ TEST(FormRuntime, TheWindowSystemsStateComesBackSoThatCodeIsHeardAgainAndMouseIs
   std::vector<std::string> mouse;
   w.form.MouseUp.bind([&](int16_t button, int16_t shift, float x, float y) {
     mouse.push_back(std::to_string(button) + " " + std::to_string(shift) + " " +
-                    std::to_string(static_cast<int>(x)) + " " + std::to_string(static_cast<int>(y)));
+                    std::to_string(static_cast<int>(x)) + " " +
+                    std::to_string(static_cast<int>(y)));
   });
   w.form.Show();  // before the first showing the runtime shows it, after Load
   w.toolkit.session = [&] {
@@ -166,8 +167,8 @@ TEST(FormRuntime, TheWindowSystemsStateComesBackSoThatCodeIsHeardAgainAndMouseIs
     w.runtime.formMouse(FormRuntime::Mouse::Up, 2, 1, 10, 3);
   };
   w.runtime.run(w.form);
-  EXPECT_EQ(entries(journal, "show"), (Journal{"show", "show Form1.WindowState",
-                                               "show Form1.WindowState", "show"}));
+  EXPECT_EQ(entries(journal, "show"),
+            (Journal{"show", "show Form1.WindowState", "show Form1.WindowState", "show"}));
   EXPECT_EQ(w.form.WindowState.get(), 2);
   EXPECT_EQ(mouse, (std::vector<std::string>{"2 1 150 45"}));
 }

@@ -32,5 +32,6 @@ Rect blackWhiteButtonRect() { return inPanel(2640, 120, 1092, 372); }
 Rect colourButtonRect() { return inPanel(3840, 120, 852, 372); }
 Rect closePanelButtonRect() { return inPanel(2520, 1200, 3852, 375); }
 Rect zoomSliderRect() { return inPanel(120, 240, 2412, 312); }
+Rect topmostBoxRect() { return inPanel(2520, 960, 3375, 252); }
 
 }  // namespace lupe::e2e

@@ -23,5 +23,7 @@ Rect blackWhiteButtonRect();
 Rect colourButtonRect();
 Rect closePanelButtonRect();
 Rect zoomSliderRect();
+// "Lupe immer im Vordergrund" (2520, 960, 3375 x 252) in the panel.
+Rect topmostBoxRect();
 
 }  // namespace lupe::e2e

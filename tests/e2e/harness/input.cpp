@@ -63,19 +63,49 @@ void Pointer::moveTo(int x, int y) {
                              std::to_string(y) + ")");
 }
 
-void Pointer::press(int button) { fake(XCB_BUTTON_PRESS, uint8_t(button)); }
+// A busy X server may hand a queued button event out only together with a
+// motion queued after it, and then stamps the button event with the later
+// position: a release meant for a button lands beside it and the click is
+// lost. So each button event is waited for until the server has taken it in
+// (the pointer's button state shows it) before anything else is sent.
+void Pointer::press(int button) {
+  fake(XCB_BUTTON_PRESS, uint8_t(button));
+  awaitButton(button, true);
+}
 
-void Pointer::release(int button) { fake(XCB_BUTTON_RELEASE, uint8_t(button)); }
+void Pointer::release(int button) {
+  fake(XCB_BUTTON_RELEASE, uint8_t(button));
+  awaitButton(button, false);
+}
+
+void Pointer::awaitButton(int button, bool down) {
+  const uint16_t bit = uint16_t(XCB_BUTTON_MASK_1 << (button - 1));
+  if (!pollUntil(
+          std::chrono::seconds(5), [&] { return ((buttonMask() & bit) != 0) == down; },
+          std::chrono::milliseconds(1)))
+    throw std::runtime_error("button " + std::to_string(button) + " did not go " +
+                             (down ? "down" : "up"));
+}
 
 void Pointer::click(int x, int y, int button) {
   moveTo(x, y);
   press(button);
   release(button);
-  // A hand leaves the pointer on the button a moment after the release. Qt
-  // programs here lose one click in a few dozen when the pointer leaves the
-  // button within a few milliseconds of the release, more so on a busy
-  // machine; these tests are not about that.
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}
+
+uint16_t Pointer::buttonMask() {
+  xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(
+      display_.connection(), xcb_query_pointer(display_.connection(), display_.root()), nullptr);
+  if (!reply) throw std::runtime_error("QueryPointer failed");
+  const uint16_t mask = reply->mask;
+  std::free(reply);
+  return mask;
+}
+
+void Pointer::releaseAll() {
+  const uint16_t mask = buttonMask();
+  for (int button = 1; button <= 5; ++button)
+    if (mask & (XCB_BUTTON_MASK_1 << (button - 1))) release(button);
 }
 
 std::pair<int, int> Pointer::position() {

@@ -17,16 +17,22 @@ class Pointer {
   // it there (a window manager's synchronous grab may hold it back for a
   // moment). Throws std::runtime_error when it does not get there.
   void moveTo(int x, int y);
+  // Each returns once the server has taken the button event in, so that the
+  // next event cannot overtake it.
   void press(int button = 1);
   void release(int button = 1);
-  // Moves to (x, y), presses and releases `button`, and leaves the pointer
-  // there for a moment, as a hand does.
+  // Moves to (x, y), presses and releases `button` there.
   void click(int x, int y, int button = 1);
+  // Releases every button that is still down, as a test that failed
+  // half-way may leave them.
+  void releaseAll();
   // Where the server has the pointer now, on the root.
   std::pair<int, int> position();
 
  private:
   void fake(uint8_t type, uint8_t detail, int x = 0, int y = 0);
+  void awaitButton(int button, bool down);
+  uint16_t buttonMask();  // the buttons the server has down now
 
   XDisplay& display_;
 };

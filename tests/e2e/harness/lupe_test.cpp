@@ -35,6 +35,7 @@ void LupeOnScreen::TearDown() {
     if (lupe_) std::cerr << "the program's stderr:\n" << lupe_->stderrText() << "[end]\n";
   }
   lupe_.reset();  // kills it if it still runs
+  if (pointer_) pointer_->releaseAll();
 }
 
 std::string LupeOnScreen::screenshotPath(const std::string& what) const {

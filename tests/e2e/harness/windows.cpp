@@ -1,7 +1,11 @@
 #include "windows.hpp"
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <thread>
+
+#include "poll.hpp"
 
 namespace lupe::e2e {
 
@@ -41,15 +45,63 @@ bool isViewable(XDisplay& display, xcb_window_t window) {
   return viewable;
 }
 
-std::optional<xcb_window_t> findClientWindow(XDisplay& display, pid_t pid) {
+std::vector<xcb_window_t> clientWindows(XDisplay& display, pid_t pid) {
   const std::vector<xcb_window_t> candidates =
       windowManagerRuns(display) ? display.items32(display.root(), "_NET_CLIENT_LIST")
                                  : rootChildren(display);
+  std::vector<xcb_window_t> found;
   for (const xcb_window_t window : candidates) {
     const std::vector<uint32_t> owner = display.items32(window, "_NET_WM_PID");
-    if (owner.size() == 1 && pid_t(owner[0]) == pid && isViewable(display, window)) return window;
+    if (owner.size() == 1 && pid_t(owner[0]) == pid && isViewable(display, window))
+      found.push_back(window);
   }
-  return std::nullopt;
+  return found;
+}
+
+std::optional<xcb_window_t> findClientWindow(XDisplay& display, pid_t pid) {
+  const std::vector<xcb_window_t> found = clientWindows(display, pid);
+  if (found.empty()) return std::nullopt;
+  return found.front();
+}
+
+bool isAbove(XDisplay& display, xcb_window_t upper, xcb_window_t lower) {
+  const std::vector<uint32_t> stacking =
+      display.items32(display.root(), "_NET_CLIENT_LIST_STACKING");
+  const auto upperAt = std::find(stacking.begin(), stacking.end(), upper);
+  const auto lowerAt = std::find(stacking.begin(), stacking.end(), lower);
+  return upperAt != stacking.end() && lowerAt != stacking.end() && upperAt > lowerAt;
+}
+
+GrabWatch::GrabWatch(XDisplay& display, xcb_window_t window) : display_(display), window_(window) {
+  const uint32_t mask = XCB_EVENT_MASK_LEAVE_WINDOW;
+  xcb_change_window_attributes(display_.connection(), window_, XCB_CW_EVENT_MASK, &mask);
+  display_.sync();
+}
+
+GrabWatch::~GrabWatch() {
+  const uint32_t none = XCB_EVENT_MASK_NO_EVENT;
+  xcb_change_window_attributes(display_.connection(), window_, XCB_CW_EVENT_MASK, &none);
+  display_.sync();
+  while (xcb_generic_event_t* event = xcb_poll_for_event(display_.connection())) std::free(event);
+}
+
+bool GrabWatch::waitForGrab(std::chrono::milliseconds timeout) {
+  return pollUntil(timeout, [&] {
+    bool grabbed = false;
+    while (xcb_generic_event_t* event = xcb_poll_for_event(display_.connection())) {
+      if ((event->response_type & 0x7f) == XCB_LEAVE_NOTIFY) {
+        const auto* leave = reinterpret_cast<xcb_leave_notify_event_t*>(event);
+        grabbed |= leave->event == window_ && leave->mode == XCB_NOTIFY_MODE_GRAB;
+      }
+      std::free(event);
+    }
+    return grabbed;
+  });
+}
+
+void requestActivate(XDisplay& display, xcb_window_t window) {
+  // data: source 2 (a pager), the time, no window of ours active
+  display.sendToWindowManager(window, "_NET_ACTIVE_WINDOW", {2, XCB_CURRENT_TIME, 0});
 }
 
 std::optional<xcb_window_t> waitForClientWindow(XDisplay& display, pid_t pid,

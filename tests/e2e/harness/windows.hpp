@@ -39,6 +39,32 @@ struct WindowGeometry {
 // are passed over. nullopt when there is none (yet).
 std::optional<xcb_window_t> findClientWindow(XDisplay& display, pid_t pid);
 
+// Every such window of process `pid`, in the window manager's order.
+std::vector<xcb_window_t> clientWindows(XDisplay& display, pid_t pid);
+
+// Whether the window manager stacks client `upper` above client `lower`
+// (_NET_CLIENT_LIST_STACKING); false when either is not listed.
+bool isAbove(XDisplay& display, xcb_window_t upper, xcb_window_t lower);
+
+// Asks the window manager to raise and focus the window, as a pager asks
+// (_NET_ACTIVE_WINDOW); does not wait.
+void requestActivate(XDisplay& display, xcb_window_t window);
+
+// Pointer grabs as `window` sees them: from construction on, collects the
+// LeaveNotify events that a grab of the pointer elsewhere (a window
+// manager's interactive move) sends to the window.
+class GrabWatch {
+ public:
+  GrabWatch(XDisplay& display, xcb_window_t window);
+  ~GrabWatch();
+  // Waits until a grab has taken the pointer from the window; whether one did.
+  bool waitForGrab(std::chrono::milliseconds timeout);
+
+ private:
+  XDisplay& display_;
+  xcb_window_t window_;
+};
+
 // Polls findClientWindow until it finds one or `timeout` passes.
 std::optional<xcb_window_t> waitForClientWindow(XDisplay& display, pid_t pid,
                                                 std::chrono::milliseconds timeout);

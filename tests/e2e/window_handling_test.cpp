@@ -1,0 +1,180 @@
+// The window in the user's hands: the topmost box, dragging and maximising
+// by the view, and clicks that must leave the window alone. Watched from
+// outside, as the window manager and the screen show it.
+#include <algorithm>
+#include <chrono>
+#include <optional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "harness/controls.hpp"
+#include "harness/poll.hpp"
+#include "harness/reserved_edge.hpp"
+#include "harness/view_test.hpp"
+
+namespace lupe::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+// An ordinary managed window of the test's own, for the magnifier to stand
+// above or not.
+class OtherWindow {
+ public:
+  OtherWindow(XDisplay& display, const Rect& at) : display_(display) {
+    xcb_connection_t* c = display.connection();
+    window_ = xcb_generate_id(c);
+    const uint32_t grey = 0x808080;
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window_, display.root(), int16_t(at.x),
+                      int16_t(at.y), uint16_t(at.width), uint16_t(at.height), 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL,
+                      &grey);
+    // A position the user chose (USPosition), or openbox would place it.
+    std::vector<uint32_t> hints(18, 0);
+    hints[0] = 1;
+    hints[1] = uint32_t(at.x);
+    hints[2] = uint32_t(at.y);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NORMAL_HINTS,
+                        XCB_ATOM_WM_SIZE_HINTS, 32, uint32_t(hints.size()), hints.data());
+    xcb_map_window(c, window_);
+    display.sync();
+  }
+  ~OtherWindow() {
+    xcb_destroy_window(display_.connection(), window_);
+    display_.sync();
+  }
+  xcb_window_t id() const { return window_; }
+
+ private:
+  XDisplay& display_;
+  xcb_window_t window_ = XCB_NONE;
+};
+
+class WindowHandling : public ViewOnScreen {
+ protected:
+  bool above() {
+    const std::vector<std::string> states = windowStates(*display_, window_);
+    return std::find(states.begin(), states.end(), "_NET_WM_STATE_ABOVE") != states.end();
+  }
+  bool maximised() {
+    const std::vector<std::string> states = windowStates(*display_, window_);
+    return std::count_if(states.begin(), states.end(), [](const std::string& s) {
+             return s == "_NET_WM_STATE_MAXIMIZED_VERT" || s == "_NET_WM_STATE_MAXIMIZED_HORZ";
+           }) == 2;
+  }
+  // Opens the settings panel and waits until the topmost box shows on it.
+  void openPanel() {
+    const Image before = readInClient(topmostBoxRect());
+    clickInClient(settingsButtonRect());
+    ASSERT_TRUE(pollUntil(5s, [&] { return readInClient(topmostBoxRect()) != before; }))
+        << "the settings panel did not open";
+  }
+  // Clicks the topmost box and waits for the window manager to show the result.
+  void clickTopmostBox(bool expectAbove) {
+    clickInClient(topmostBoxRect());
+    ASSERT_TRUE(pollUntil(5s, [&] { return above() == expectAbove; }))
+        << "_NET_WM_STATE_ABOVE is " << (expectAbove ? "not back" : "still set");
+  }
+  // A point of the view that no control covers, even with the panel open.
+  std::pair<int, int> freeViewPoint() {
+    const Rect client = geometry().client;
+    return {client.x + client.width / 2, client.y + client.height * 3 / 4};
+  }
+  void doubleClick(int x, int y) {
+    pointer_->moveTo(x, y);
+    // As a hand does it: each press held for a moment, well within the
+    // double-click time.
+    for (int i = 0; i < 2; ++i) {
+      pointer_->press();
+      std::this_thread::sleep_for(60ms);
+      pointer_->release();
+      if (i == 0) std::this_thread::sleep_for(60ms);
+    }
+  }
+};
+
+TEST_F(WindowHandling, TheTopmostBoxLetsOthersCoverTheWindowAndPutsItAboveAgainInPlace) {
+  ASSERT_NO_FATAL_FAILURE(startLupe());
+  ASSERT_TRUE(pollUntil(5s, [&] { return above(); })) << "the window does not start above";
+  ASSERT_NO_FATAL_FAILURE(openPanel());
+  const xcb_window_t id = window_;
+  const Rect place = geometry().outer();
+  // Over the lower right of the window, clear of the box.
+  const Rect client = geometry().client;
+  OtherWindow other(*display_, Rect{client.x + client.width / 2, client.y + client.height / 2,
+                                    client.width, client.height});
+  requestActivate(*display_, other.id());
+  ASSERT_TRUE(pollUntil(5s, [&] { return isAbove(*display_, window_, other.id()); }))
+      << "a raised window covers the magnifier while it should stay above";
+
+  ASSERT_NO_FATAL_FAILURE(clickTopmostBox(false));
+  requestActivate(*display_, other.id());
+  EXPECT_TRUE(pollUntil(5s, [&] { return isAbove(*display_, other.id(), window_); }))
+      << "another window cannot be raised above the magnifier with the box unticked";
+
+  ASSERT_NO_FATAL_FAILURE(clickTopmostBox(true));
+  EXPECT_TRUE(pollUntil(5s, [&] { return isAbove(*display_, window_, other.id()); }))
+      << "ticked again, the magnifier does not come above the other window";
+  EXPECT_EQ(findClientWindow(*display_, lupe_->pid()), id) << "the window was made anew";
+  EXPECT_EQ(geometry().outer(), place) << "the window moved or changed its size";
+}
+
+TEST_F(WindowHandling, DraggingTheViewMovesTheWindowWithThePointerAndClicksLeaveItAlone) {
+  ASSERT_NO_FATAL_FAILURE(startLupe());
+  // Where the window manager put it, away from the screen's edges, which
+  // would hold a moved window back a little.
+  const Rect start = geometry().outer();
+  auto [x, y] = freeViewPoint();
+  pointer_->moveTo(x, y);
+  {
+    // The move starts where the pointer is when the program gets to the
+    // press, as on Windows; a hand waits as long, and so do we.
+    GrabWatch watch(*display_, window_);
+    pointer_->press();
+    ASSERT_TRUE(watch.waitForGrab(5s)) << "the window manager's move did not begin";
+  }
+  for (int step = 1; step <= 10; ++step) pointer_->moveTo(x + 20 * step, y + 12 * step);
+  pointer_->release();
+  const Rect moved{start.x + 200, start.y + 120, start.width, start.height};
+  ASSERT_TRUE(pollUntil(5s, [&] { return geometry().outer() == moved; }))
+      << "expected the window at " << moved.describe() << ", it is at "
+      << geometry().outer().describe();
+
+  // A left click, a right and a middle one: none moves the window nor opens
+  // another. The box's effect then shows that the clicks were handled.
+  ASSERT_NO_FATAL_FAILURE(openPanel());
+  std::tie(x, y) = freeViewPoint();
+  for (const int button : {1, 3, 2}) pointer_->click(x, y, button);
+  pointer_->moveTo(x + 100, y + 60);
+  ASSERT_NO_FATAL_FAILURE(clickTopmostBox(false));
+  EXPECT_EQ(geometry().outer(), moved) << "a click moved the window";
+  EXPECT_EQ(clientWindows(*display_, lupe_->pid()).size(), 1u);
+}
+
+TEST_F(WindowHandling, ADoubleClickOnTheViewMaximisesItAgainAfterARestore) {
+  // The strip keeps part of the screen out of the maximised window, for the
+  // view to show.
+  std::optional<ReservedRightEdge> strip;
+  ASSERT_NO_THROW(strip.emplace(*display_, 400));
+  ASSERT_NO_FATAL_FAILURE(startLupe());
+  const Rect workArea{0, 0, display_->rootRect().width - 400, display_->rootRect().height};
+  for (int round = 1; round <= 2; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    const auto [x, y] = freeViewPoint();
+    doubleClick(x, y);
+    ASSERT_TRUE(pollUntil(5s, [&] { return maximised() && geometry().outer() == workArea; }))
+        << "a double-click did not maximise the window over " << workArea.describe()
+        << "; it is at " << geometry().outer().describe();
+    int px = 0, py = 0;
+    ASSERT_NO_FATAL_FAILURE(pointerAwayFromWindow(3, px, py));
+    ASSERT_NO_FATAL_FAILURE(
+        expectView("maximised-" + std::to_string(round), px, py, 3, closedPanelOverlays()));
+    requestMaximised(*display_, window_, false);
+    ASSERT_TRUE(pollUntil(5s, [&] { return !maximised() && geometry().outer() != workArea; }))
+        << "the window manager did not restore the window";
+  }
+}
+
+}  // namespace
+}  // namespace lupe::e2e
