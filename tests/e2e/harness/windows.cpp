@@ -1,7 +1,6 @@
 #include "windows.hpp"
 
 #include <algorithm>
-
 #include <cstdlib>
 #include <thread>
 
