@@ -21,6 +21,11 @@ void frmLupe::bindHandlers() {
   Command7.Click.bind([this] { Command7_Click(); });
   Command8.Click.bind([this] { Command8_Click(); });
   Check1.Click.bind([this] { Check1_Click(); });
+  Command1.Click.bind([this] { Command1_Click(); });
+  Command2.Click.bind([this] { Command2_Click(); });
+  Command3.Click.bind([this] { Command3_Click(); });
+  Command4.Click.bind([this] { Command4_Click(); });
+  Command5.Click.bind([this] { Command5_Click(); });
   Picture1.MouseDown.bind([this](int16_t b, int16_t s, float x, float y) {
     Picture1_MouseDown(b, s, x, y);
   });

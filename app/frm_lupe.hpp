@@ -63,6 +63,13 @@ class frmLupe : public Form {
   // overlay/settings_panel.cpp
   void Command7_Click();  // "Einstellungs Fenster schließen"
   void Command8_Click();  // "Einstellung"
+  // overlay/crosshair_style.cpp
+  void Command1_Click();  // "Rot" / "Grün"
+  void Command2_Click();  // "Fett" / "Dünn"
+  void Command4_Click();  // "Schwarz" / "Weiss"
+  void Command5_Click();  // dashed / solid
+  // overlay/arrow_marker.cpp
+  void Command3_Click();  // "Pfeil" / "Pfeil X"
 
   Handle desktopWindow() const { return lDesktopWnd; }
   Handle desktopDC() const { return lDesktopDC; }
@@ -70,6 +77,7 @@ class frmLupe : public Form {
  private:
   void applyDefinition();  // app/window_definition.cpp
   void MoveWindow(int32_t lHandle);  // app/window_handling.cpp
+  void showCrosshair();              // overlay/crosshair_style.cpp
   void bindHandlers();
 
   Desktop& desktop_;

@@ -10,8 +10,7 @@
 namespace lupe {
 namespace {
 
-constexpr Color kRed = 0x000000FF, kGreen = 0x0000FF00, kWhite = 0x00FFFFFF, kGrey = 0x00808080,
-                kBlackText = 0x00000000;
+constexpr Color kBlackText = 0x00000000;
 
 const Font kSansBold{"MS Sans Serif", 8.25f, 700};
 const Font kVerdana{"Verdana", 8.25f, 400};

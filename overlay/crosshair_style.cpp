@@ -1,0 +1,79 @@
+#include "app/frm_lupe.hpp"
+
+#include "platform/runtime/statements.hpp"
+
+// Each toggle's caption is its only state: it names the style the next click
+// applies. A click compares it exactly with one text, takes one of two rows
+// of statements, and always shows both lines again at the end.
+namespace lupe {
+
+void frmLupe::showCrosshair() {
+  step([&] { Line1.Visible = true; });
+  step([&] { Line2.Visible = true; });
+}
+
+void frmLupe::Command1_Click() {
+  const auto colours = [&](Color lines, const char* caption, Color face, Color labels) {
+    step([&] { Line1.BorderColor = lines; });
+    step([&] { Line2.BorderColor = lines; });
+    step([&] { Command1.Caption = std::string(caption); });
+    step([&] { Command1.BackColor = face; });
+    step([&] { Label1.ForeColor = labels; });
+    step([&] { Label2.ForeColor = labels; });
+  };
+  if (Command1.Caption.get() == "Rot") {
+    colours(kRed, "Grün", kGreen, kRed);
+  } else {
+    colours(kGreen, "Rot", kRed, kGreen);
+  }
+  showCrosshair();
+}
+
+void frmLupe::Command2_Click() {
+  const auto width = [&](int16_t pixels, const char* caption) {
+    step([&] { Line1.BorderWidth = pixels; });
+    step([&] { Line2.BorderWidth = pixels; });
+    step([&] { Command2.Caption = std::string(caption); });
+  };
+  if (Command2.Caption.get() == "Fett") {
+    width(3, "Dünn");
+  } else {
+    width(1, "Fett");
+  }
+  showCrosshair();
+}
+
+void frmLupe::Command4_Click() {
+  const auto colours = [&](Color lines, const char* caption, Color face, Color labels) {
+    step([&] { Line1.BorderColor = lines; });
+    step([&] { Line2.BorderColor = lines; });
+    step([&] { Command4.Caption = std::string(caption); });
+    step([&] { Command4.BackColor = face; });
+    step([&] { Label1.ForeColor = labels; });
+    step([&] { Label2.ForeColor = labels; });
+  };
+  if (Command4.Caption.get() == "Schwarz") {
+    colours(kWindowTextColor, "Weiss", kWhite, kWindowTextColor);
+  } else {
+    colours(kWhite, "Schwarz", kGrey, kWhite);
+  }
+  showCrosshair();
+}
+
+// The first click from the start caption "Striche - - -" takes the second
+// row: the lines stay solid and the caption becomes "Strich ---".
+void frmLupe::Command5_Click() {
+  const auto style = [&](int16_t borderStyle, const char* caption) {
+    step([&] { Line1.BorderStyle = borderStyle; });
+    step([&] { Line2.BorderStyle = borderStyle; });
+    step([&] { Command5.Caption = std::string(caption); });
+  };
+  if (Command5.Caption.get() == "Strich ---") {
+    style(2, "Linie ___");
+  } else {
+    style(1, "Strich ---");
+  }
+  showCrosshair();
+}
+
+}  // namespace lupe
