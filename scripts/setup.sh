@@ -13,6 +13,8 @@ packages=(
   mingw-w64 wine wine64
   # fonts the window names, or their fontconfig substitutes
   fonts-dejavu-core fonts-liberation2 fontconfig
+  # the desktop entry, AppStream data and the Debian package, and their checks
+  dpkg-dev file desktop-file-utils appstream lintian
   # the test display
   xvfb xauth openbox x11-utils x11-xserver-utils xdotool procps
 )
