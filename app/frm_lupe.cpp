@@ -26,9 +26,8 @@ void frmLupe::bindHandlers() {
   Command3.Click.bind([this] { Command3_Click(); });
   Command4.Click.bind([this] { Command4_Click(); });
   Command5.Click.bind([this] { Command5_Click(); });
-  Picture1.MouseDown.bind([this](int16_t b, int16_t s, float x, float y) {
-    Picture1_MouseDown(b, s, x, y);
-  });
+  Picture1.MouseDown.bind(
+      [this](int16_t b, int16_t s, float x, float y) { Picture1_MouseDown(b, s, x, y); });
   Picture1.DblClick.bind([this] { Picture1_DblClick(); });
   MouseDown.bind([this](int16_t b, int16_t s, float x, float y) { Form_MouseDown(b, s, x, y); });
   MouseUp.bind([this](int16_t b, int16_t s, float x, float y) { Form_MouseUp(b, s, x, y); });

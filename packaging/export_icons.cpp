@@ -92,15 +92,14 @@ class BitWriter {
 // Deflate with the fixed codes, matching only at the distances where such
 // pictures repeat themselves: the previous pixel and the row above.
 Bytes deflate(const Bytes& raw, size_t rowBytes) {
-  static constexpr uint16_t kLengthBase[] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,
-                                             15, 17, 19, 23, 27, 31, 35, 43, 51,  59,
+  static constexpr uint16_t kLengthBase[] = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
+                                             15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
                                              67, 83, 99, 115, 131, 163, 195, 227, 258};
   static constexpr uint8_t kLengthExtra[] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                              2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-  static constexpr uint16_t kDistBase[] = {1,    2,    3,    4,    5,    7,     9,     13,
-                                           17,   25,   33,   49,   65,   97,    129,   193,
-                                           257,  385,  513,  769,  1025, 1537,  2049,  3073,
-                                           4097, 6145, 8193, 12289, 16385, 24577};
+  static constexpr uint16_t kDistBase[] = {
+      1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+      193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
   static constexpr uint8_t kDistExtra[] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                            6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
   Bytes out;
@@ -108,17 +107,22 @@ Bytes deflate(const Bytes& raw, size_t rowBytes) {
   w.bits(1, 1);  // the last block
   w.bits(1, 2);  // fixed codes
   auto symbol = [&](uint32_t s) {
-    if (s < 144) w.code(0x30 + s, 8);
-    else if (s < 256) w.code(0x190 + s - 144, 9);
-    else if (s < 280) w.code(s - 256, 7);
-    else w.code(0xc0 + s - 280, 8);
+    if (s < 144)
+      w.code(0x30 + s, 8);
+    else if (s < 256)
+      w.code(0x190 + s - 144, 9);
+    else if (s < 280)
+      w.code(s - 256, 7);
+    else
+      w.code(0xc0 + s - 280, 8);
   };
   for (size_t i = 0; i < raw.size();) {
     size_t bestLength = 0, bestDistance = 0;
     for (const size_t distance : {rowBytes, size_t(4)}) {
       if (distance > i || distance > 32768) continue;
       size_t length = 0;
-      while (length < 258 && i + length < raw.size() && raw[i + length] == raw[i + length - distance])
+      while (length < 258 && i + length < raw.size() &&
+             raw[i + length] == raw[i + length - distance])
         ++length;
       if (length > bestLength) bestLength = length, bestDistance = distance;
     }
@@ -187,7 +191,8 @@ Bytes iconBitmap(const lupe::Picture& picture) {
   for (int y = h - 1; y >= 0; --y) {
     Bytes row(size_t(maskStride), 0);
     for (int x = 0; x < w; ++x)
-      if ((picture.argb[size_t(y) * w + x] >> 24) == 0) row[size_t(x / 8)] |= uint8_t(0x80 >> (x % 8));
+      if ((picture.argb[size_t(y) * w + x] >> 24) == 0)
+        row[size_t(x / 8)] |= uint8_t(0x80 >> (x % 8));
     out.insert(out.end(), row.begin(), row.end());
   }
   return out;
@@ -237,7 +242,8 @@ int main(int argc, char** argv) {
   bool ok = write(dir + "/tevka-lupe.ico", ico(icon));
   for (const int factor : {1, 2, 4, 8})
     ok = write(dir + "/tevka-lupe-" + std::to_string(32 * factor) + ".png",
-               png(enlarged(icon, factor))) && ok;
+               png(enlarged(icon, factor))) &&
+         ok;
   if (!ok) std::fprintf(stderr, "cannot write the icons into %s\n", dir.c_str());
   return ok ? 0 : 1;
 }

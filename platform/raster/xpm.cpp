@@ -52,7 +52,8 @@ Picture pictureFromXpm(std::span<const char* const> lines) {
       malformed("row " + std::to_string(y) + " is not " + std::to_string(width) + " pixels");
     for (int x = 0; x < width; ++x) {
       const auto colour = palette.find(row.substr(static_cast<size_t>(x) * perPixel, perPixel));
-      if (colour == palette.end()) malformed("row " + std::to_string(y) + " uses an unknown colour");
+      if (colour == palette.end())
+        malformed("row " + std::to_string(y) + " uses an unknown colour");
       picture.argb[static_cast<size_t>(y) * width + x] = colour->second;
     }
   }

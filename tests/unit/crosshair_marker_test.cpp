@@ -47,7 +47,8 @@ TEST(CrosshairToggles, EachCyclesThroughItsTwoRowsAndShowsTheLines) {
        green + "/" + green + " w1/1 s1/1 shown Rot on " + red + " labels " + green + "/" + green},
       {"Command2", [](frmLupe& f) { f.Command2_Click(); },
        [](frmLupe& f) { return lines(f) + " " + f.Command2.Caption.get(); },
-       green + "/" + green + " w3/3 s1/1 shown Dünn", green + "/" + green + " w1/1 s1/1 shown Fett"},
+       green + "/" + green + " w3/3 s1/1 shown Dünn",
+       green + "/" + green + " w1/1 s1/1 shown Fett"},
       {"Command4", [](frmLupe& f) { f.Command4_Click(); },
        [](frmLupe& f) {
          return lines(f) + " " + f.Command4.Caption.get() + " on " +
@@ -68,10 +69,10 @@ TEST(CrosshairToggles, EachCyclesThroughItsTwoRowsAndShowsTheLines) {
   // The statement order: lines, caption, face, labels, then both lines shown.
   Rig rig;
   rig.form.Command1_Click();
-  EXPECT_EQ(writes(rig.journal),
-            (Journal{"Line1.BorderColor", "Line2.BorderColor", "Command1.Caption",
-                     "Command1.BackColor", "Label1.ForeColor", "Label2.ForeColor", "Line1.Visible",
-                     "Line2.Visible"}));
+  EXPECT_EQ(
+      writes(rig.journal),
+      (Journal{"Line1.BorderColor", "Line2.BorderColor", "Command1.Caption", "Command1.BackColor",
+               "Label1.ForeColor", "Label2.ForeColor", "Line1.Visible", "Line2.Visible"}));
 }
 
 TEST(CrosshairToggles, TheDashButtonsFirstClickOnlyMakesTheLinesSolid) {
@@ -79,8 +80,9 @@ TEST(CrosshairToggles, TheDashButtonsFirstClickOnlyMakesTheLinesSolid) {
   const char* expected[][2] = {{"1", "Strich ---"}, {"2", "Linie ___"}, {"1", "Strich ---"}};
   for (const auto& [style, caption] : expected) {
     rig.form.Command5_Click();
-    EXPECT_EQ(std::to_string(rig.form.Line1.BorderStyle) + std::to_string(rig.form.Line2.BorderStyle),
-              std::string(style) + style);
+    EXPECT_EQ(
+        std::to_string(rig.form.Line1.BorderStyle) + std::to_string(rig.form.Line2.BorderStyle),
+        std::string(style) + style);
     EXPECT_EQ(rig.form.Command5.Caption.get(), caption);
     EXPECT_EQ(rig.form.Line1.BorderWidth.get(), 1);
   }
@@ -125,10 +127,9 @@ TEST(ArrowMarker, SwapsWithTheCrosshairAndSitsOnTheCrosshairPoint) {
   EXPECT_TRUE(rig.form.Image1.Stretch.get());
   EXPECT_FALSE(rig.form.Line1.Visible.get() || rig.form.Line2.Visible.get());
   EXPECT_EQ(rig.form.Command3.Caption.get(), "Pfeil X");
-  EXPECT_EQ(writes(rig.journal),
-            (Journal{"Image1.Visible", "Image1.Left", "Image1.Top", "Image1.Stretch",
-                     "Image1.Height", "Image1.Width", "Line1.Visible", "Line2.Visible",
-                     "Command3.Caption"}));
+  EXPECT_EQ(writes(rig.journal), (Journal{"Image1.Visible", "Image1.Left", "Image1.Top",
+                                          "Image1.Stretch", "Image1.Height", "Image1.Width",
+                                          "Line1.Visible", "Line2.Visible", "Command3.Caption"}));
 
   // A crosshair toggle in the arrow state shows the lines beside the arrow.
   rig.form.Command2_Click();
@@ -139,8 +140,8 @@ TEST(ArrowMarker, SwapsWithTheCrosshairAndSitsOnTheCrosshairPoint) {
   EXPECT_FALSE(rig.form.Image1.Visible.get());
   EXPECT_EQ(rig.form.Command3.Caption.get(), "Pfeil");
   EXPECT_EQ(writes(rig.journal),
-            (Journal{"Line1.BorderColor", "Line2.BorderColor", "Command3.Caption",
-                     "Line1.Visible", "Line2.Visible", "Image1.Visible"}));
+            (Journal{"Line1.BorderColor", "Line2.BorderColor", "Command3.Caption", "Line1.Visible",
+                     "Line2.Visible", "Image1.Visible"}));
   EXPECT_EQ(rig.form.Line1.BorderWidth.get(), 3);  // width and dashes stay
 
   Rig empty;

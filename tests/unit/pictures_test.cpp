@@ -20,15 +20,15 @@ TEST(Xpm, ReadsColoursAndTheMaskAndRefusesWhatIsNoImage) {
 
   const std::vector<std::vector<const char*>> broken{
       {},
-      {"2 1 1"},                                  // no characters per pixel
-      {"0 1 1 1", ". c None"},                    // empty
-      {"2 1 1 1", ". c None"},                    // a row missing
-      {"2 1 1 1", ". c #12345", ".."},            // short colour
-      {"2 1 1 1", ". c #GG0000", ".."},           // no hex
-      {"2 1 1 1", ". m #000000", ".."},           // not a colour key
-      {"2 1 1 1", ". c None", "..."},             // row too long
-      {"2 1 1 1", ". c None", ".x"},              // unknown colour
-      {"2 1 1 1", ". c None", "..", "extra"}};    // too many lines
+      {"2 1 1"},                                // no characters per pixel
+      {"0 1 1 1", ". c None"},                  // empty
+      {"2 1 1 1", ". c None"},                  // a row missing
+      {"2 1 1 1", ". c #12345", ".."},          // short colour
+      {"2 1 1 1", ". c #GG0000", ".."},         // no hex
+      {"2 1 1 1", ". m #000000", ".."},         // not a colour key
+      {"2 1 1 1", ". c None", "..."},           // row too long
+      {"2 1 1 1", ". c None", ".x"},            // unknown colour
+      {"2 1 1 1", ". c None", "..", "extra"}};  // too many lines
   for (const auto& lines : broken) EXPECT_THROW(pictureFromXpm(lines), std::invalid_argument);
 }
 

@@ -33,5 +33,8 @@ Rect colourButtonRect() { return inPanel(3840, 120, 852, 372); }
 Rect closePanelButtonRect() { return inPanel(2520, 1200, 3852, 375); }
 Rect zoomSliderRect() { return inPanel(120, 240, 2412, 312); }
 Rect topmostBoxRect() { return inPanel(2520, 960, 3375, 252); }
+Rect widthButtonRect() { return inPanel(120, 1200, 852, 372); }
+Rect dashButtonRect() { return inPanel(960, 1200, 1452, 372); }
+Rect arrowButtonRect() { return inPanel(5520, 120, 852, 852); }
 
 }  // namespace lupe::e2e

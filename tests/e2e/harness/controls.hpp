@@ -25,5 +25,11 @@ Rect closePanelButtonRect();
 Rect zoomSliderRect();
 // "Lupe immer im Vordergrund" (2520, 960, 3375 x 252) in the panel.
 Rect topmostBoxRect();
+// The crosshair's width button "Fett" (120, 1200, 852 x 372), its dash
+// button (960, 1200, 1452 x 372) and the arrow button "Pfeil" (5520, 120,
+// 852 x 852), in the panel.
+Rect widthButtonRect();
+Rect dashButtonRect();
+Rect arrowButtonRect();
 
 }  // namespace lupe::e2e

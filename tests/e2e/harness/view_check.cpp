@@ -12,7 +12,6 @@ namespace {
 
 constexpr Rgb kRed = 0xff0000;
 constexpr Rgb kWhite = 0xffffff;
-constexpr Rgb kGrey = 0x808080;
 
 bool under(const std::vector<Rect>& rects, int x, int y) {
   return std::any_of(rects.begin(), rects.end(), [&](const Rect& r) { return r.contains(x, y); });
@@ -92,9 +91,9 @@ std::vector<Overlay> closedPanelOverlays() {
   return {{"Einstellung", settingsButtonRect(), kWhite}, {"Exit", exitButtonRect(), kRed}};
 }
 
-std::vector<Overlay> openPanelOverlays() {
-  return {{"Schwarz", blackWhiteButtonRect(), kGrey},
-          {"Rot", colourButtonRect(), kRed},
+std::vector<Overlay> openPanelOverlays(Rgb colourFace, Rgb blackWhiteFace) {
+  return {{"Schwarz", blackWhiteButtonRect(), blackWhiteFace},
+          {"Rot", colourButtonRect(), colourFace},
           {"Einstellungs Fenster schließen", closePanelButtonRect(), kWhite},
           {"the settings panel", panelRect(), std::nullopt},
           {"Exit", exitButtonRect(), kRed}};
@@ -118,7 +117,7 @@ std::string ViewCheck::report() const {
   for (const Mismatch& m : first) {
     out << "  view (" << m.dx << ", " << m.dy << "): expected " << hexColour(m.expected);
     if (m.onCrosshair)
-      out << " (crosshair)";
+      out << " (marker)";
     else
       out << " (screen " << m.sx << ", " << m.sy << ")";
     out << ", actual " << hexColour(m.actual) << '\n';
@@ -147,9 +146,10 @@ ViewCheck checkView(const Image& client, const ViewModel& model, const Rect& sou
   for (const Overlay& overlay : overlays) covered.push_back(overlay.rect);
   for (int dy = 0; dy < visible.height; ++dy) {
     for (int dx = 0; dx < visible.width; ++dx) {
-      const bool onLine = dx == model.lineX || dy == model.lineY;
+      const std::optional<Rgb> marker = model.markerPixel(dx, dy);
+      const bool onLine = marker.has_value();
       const auto [sx, sy] = model.screenPixel(source, dx, dy);
-      const Rgb expected = onLine                    ? kGreen
+      const Rgb expected = marker                    ? *marker
                            : screen.contains(sx, sy) ? patternColour(sx, sy)
                                                      : kBlack;
       check.expected.set(dx, dy, expected);

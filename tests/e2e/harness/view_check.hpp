@@ -24,7 +24,9 @@ struct Overlay {
 // open panel covers "Einstellung" and the right edge of "Exit", and carries
 // "Schwarz", "Rot" and "Einstellungs Fenster schließen" among its controls.
 std::vector<Overlay> closedPanelOverlays();
-std::vector<Overlay> openPanelOverlays();
+// The colour buttons' faces change with their clicks: "Rot"/"Grün" shows
+// red or green, "Schwarz"/"Weiss" grey or white.
+std::vector<Overlay> openPanelOverlays(Rgb colourFace = 0xff0000, Rgb blackWhiteFace = 0x808080);
 
 // The outcome of comparing a client area with the view that the model
 // expects there.
@@ -32,7 +34,7 @@ struct ViewCheck {
   static constexpr size_t kReported = 8;
   struct Mismatch {
     int dx, dy;  // in the view
-    int sx, sy;  // the screen pixel it should show, unless on the crosshair
+    int sx, sy;  // the screen pixel it should show, unless on the marker
     Rgb expected, actual;
     bool onCrosshair;
   };
@@ -51,8 +53,8 @@ struct ViewCheck {
 };
 
 // Compares `client` with the enlargement of `source` into the view that
-// `model` describes, cut off at the client's edges, with the green
-// crosshair over it; the screen outside `screen` shows black. Pixels under
+// `model` describes, cut off at the client's edges, with the model's marker
+// over it; the screen outside `screen` shows black. Pixels under
 // `overlays` (topmost first) are not compared with the view; each overlay
 // must instead cover its whole rectangle, wherever no overlay above it
 // answers for it, and show its face colour if it has one.

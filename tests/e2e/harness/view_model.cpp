@@ -3,7 +3,13 @@
 #include <cmath>
 #include <cstdint>
 
+#include "platform/raster/xpm.hpp"
+
 namespace lupe::e2e {
+namespace {
+#include "app/pictures/arrow.xpm"
+constexpr int kArrowWidth = 98, kArrowHeight = 100;
+}  // namespace
 
 ViewModel ViewModel::forOuterSize(int outerWidthPx, int outerHeightPx, int zoom) {
   ViewModel m;
@@ -34,6 +40,26 @@ int sourceIndex(int i, int sourceLength, int targetLength) {
 }
 
 }  // namespace
+
+std::optional<Rgb> ViewModel::markerPixel(int dx, int dy) const {
+  if (marker.arrow) {
+    static const lupe::Picture arrow = lupe::pictureFromXpm(arrow_xpm);
+    const int ax = dx - lineX, ay = dy - lineY;
+    if (ax >= 0 && ay >= 0 && ax < kArrowWidth && ay < kArrowHeight) {
+      const uint32_t argb =
+          arrow.argb[size_t(sourceIndex(ay, arrow.height, kArrowHeight)) * size_t(arrow.width) +
+                     size_t(sourceIndex(ax, arrow.width, kArrowWidth))];
+      if (argb >> 24) return argb & 0xffffff;
+    }
+  }
+  if (!marker.lines) return std::nullopt;
+  // Along a line: on unless in a dash's gap. Across it: within the width.
+  const auto on = [&](int along) { return !marker.dashed || along % 24 < 18; };
+  const auto across = [&](int d) { return d >= -(marker.width - 1) / 2 && d <= marker.width / 2; };
+  if (across(dy - lineY) && dx < width && on(dx)) return marker.colour;
+  if (across(dx - lineX) && dy < height && on(dy)) return marker.colour;
+  return std::nullopt;
+}
 
 std::pair<int, int> ViewModel::screenPixel(const Rect& src, int dx, int dy) const {
   return {src.x + sourceIndex(dx, src.width, width), src.y + sourceIndex(dy, src.height, height)};

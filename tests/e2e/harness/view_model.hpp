@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <utility>
 
 #include "pixels.hpp"
@@ -18,6 +19,18 @@ namespace lupe::e2e {
 //                 width / 2 (integer division) of it;
 //   view pixel (dx, dy) shows the source pixel gdi32's StretchBlt picks:
 //   column (dx * s + s / 2) >> 32 with s = (sw << 32) / dw, rows alike.
+// What marks the crosshair point: the two lines as the style buttons set
+// them (dashes 18 on, 6 off from each line's start; a width of 3 centred on
+// the point), and the arrow picture stretched to 98 x 100 with its top-left
+// corner on the point, above the lines.
+struct Marker {
+  Rgb colour = kGreen;
+  int width = 1;
+  bool dashed = false;
+  bool lines = true;
+  bool arrow = false;
+};
+
 struct ViewModel {
   static constexpr int kTwipsPerPixel = 15;
 
@@ -30,6 +43,7 @@ struct ViewModel {
   int sourceHeight = 0;
   int lineX = 0;  // the column of the vertical crosshair line
   int lineY = 0;  // the row of the horizontal one
+  Marker marker;
 
   static ViewModel forOuterSize(int outerWidthPx, int outerHeightPx, int zoom = 3);
 
@@ -37,6 +51,9 @@ struct ViewModel {
   Rect source(int pointerX, int pointerY) const;
   // The screen pixel that view pixel (dx, dy) shows from `source`.
   std::pair<int, int> screenPixel(const Rect& source, int dx, int dy) const;
+  // The marker's colour at view pixel (dx, dy); nullopt where it lets the
+  // picture show.
+  std::optional<Rgb> markerPixel(int dx, int dy) const;
 };
 
 }  // namespace lupe::e2e

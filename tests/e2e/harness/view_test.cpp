@@ -27,7 +27,9 @@ bool screenShowsPattern(XDisplay& display, const Rect& area) {
 
 ViewModel ViewOnScreen::model(int zoom) {
   const Rect outer = geometry().outer();
-  return ViewModel::forOuterSize(outer.width, outer.height, zoom);
+  ViewModel m = ViewModel::forOuterSize(outer.width, outer.height, zoom);
+  m.marker = marker_;
+  return m;
 }
 
 void ViewOnScreen::moveWindowToTopLeft() {

@@ -14,7 +14,7 @@ namespace lupe::e2e {
 // client area pixel for pixel.
 class ViewOnScreen : public LupeOnScreen {
  protected:
-  // The model for the window's outer size now.
+  // The model for the window's outer size now, with `marker_` over it.
   ViewModel model(int zoom = 3);
 
   // Moves the window's frame into the screen's top-left corner and waits
@@ -39,6 +39,10 @@ class ViewOnScreen : public LupeOnScreen {
   // ASSERT_NO_FATAL_FAILURE.
   void expectView(const std::string& what, int x, int y, int zoom,
                   const std::vector<Overlay>& overlays);
+
+  // What the view's marker looks like now: the test keeps it in step with
+  // the buttons it clicks.
+  Marker marker_;
 };
 
 }  // namespace lupe::e2e
