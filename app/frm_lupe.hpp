@@ -75,9 +75,12 @@ class frmLupe : public Form {
   Handle desktopDC() const { return lDesktopDC; }
 
  private:
-  void applyDefinition();  // app/window_definition.cpp
+  void applyDefinition();            // app/window_definition.cpp
   void MoveWindow(int32_t lHandle);  // app/window_handling.cpp
-  void showCrosshair();              // overlay/crosshair_style.cpp
+  // overlay/crosshair_style.cpp
+  void showCrosshair();
+  void colourCrosshair(CommandButton& button, Color lines, const char* caption, Color face,
+                       Color labels);
   void bindHandlers();
 
   Desktop& desktop_;

@@ -12,19 +12,23 @@ void frmLupe::showCrosshair() {
   step([&] { Line2.Visible = true; });
 }
 
+// One row of a colour toggle: the lines, the button's caption and face,
+// then the two value labels.
+void frmLupe::colourCrosshair(CommandButton& button, Color lines, const char* caption, Color face,
+                              Color labels) {
+  step([&] { Line1.BorderColor = lines; });
+  step([&] { Line2.BorderColor = lines; });
+  step([&] { button.Caption = std::string(caption); });
+  step([&] { button.BackColor = face; });
+  step([&] { Label1.ForeColor = labels; });
+  step([&] { Label2.ForeColor = labels; });
+}
+
 void frmLupe::Command1_Click() {
-  const auto colours = [&](Color lines, const char* caption, Color face, Color labels) {
-    step([&] { Line1.BorderColor = lines; });
-    step([&] { Line2.BorderColor = lines; });
-    step([&] { Command1.Caption = std::string(caption); });
-    step([&] { Command1.BackColor = face; });
-    step([&] { Label1.ForeColor = labels; });
-    step([&] { Label2.ForeColor = labels; });
-  };
   if (Command1.Caption.get() == "Rot") {
-    colours(kRed, "Grün", kGreen, kRed);
+    colourCrosshair(Command1, kRed, "Grün", kGreen, kRed);
   } else {
-    colours(kGreen, "Rot", kRed, kGreen);
+    colourCrosshair(Command1, kGreen, "Rot", kRed, kGreen);
   }
   showCrosshair();
 }
@@ -44,18 +48,10 @@ void frmLupe::Command2_Click() {
 }
 
 void frmLupe::Command4_Click() {
-  const auto colours = [&](Color lines, const char* caption, Color face, Color labels) {
-    step([&] { Line1.BorderColor = lines; });
-    step([&] { Line2.BorderColor = lines; });
-    step([&] { Command4.Caption = std::string(caption); });
-    step([&] { Command4.BackColor = face; });
-    step([&] { Label1.ForeColor = labels; });
-    step([&] { Label2.ForeColor = labels; });
-  };
   if (Command4.Caption.get() == "Schwarz") {
-    colours(kWindowTextColor, "Weiss", kWhite, kWindowTextColor);
+    colourCrosshair(Command4, kWindowTextColor, "Weiss", kWhite, kWindowTextColor);
   } else {
-    colours(kWhite, "Schwarz", kGrey, kWhite);
+    colourCrosshair(Command4, kWhite, "Schwarz", kGrey, kWhite);
   }
   showCrosshair();
 }
