@@ -76,6 +76,7 @@ class frmLupe : public Form {
 
  private:
   void applyDefinition();            // app/window_definition.cpp
+  void takeRateAndDesktop();         // app/startup_shutdown.cpp
   void MoveWindow(int32_t lHandle);  // app/window_handling.cpp
   // overlay/crosshair_style.cpp
   void showCrosshair();

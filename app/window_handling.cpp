@@ -1,6 +1,5 @@
 #include "app/frm_lupe.hpp"
 
-#include "platform/runtime/conversions.hpp"
 #include "platform/runtime/statements.hpp"
 
 namespace lupe {
@@ -39,17 +38,7 @@ void frmLupe::Picture1_DblClick() { WindowState = int16_t{2}; }
 
 void frmLupe::Form_MouseDown(int16_t, int16_t, float, float) {}
 
-// Takes the rate and the desktop anew, as start-up does. The device context
-// it replaces is given back, so that the program holds one however often a
-// button comes up.
-void frmLupe::Form_MouseUp(int16_t, int16_t, float, float) {
-  const Handle heldWindow = lDesktopWnd, heldDC = lDesktopDC;
-  step([&] { Slider2.Value = toInt32(divide(1000.0, Timer1.Interval)); });
-  step([&] { lDesktopWnd = desktop_.GetDesktopWindow(); });
-  step([&] {
-    lDesktopDC = desktop_.GetDC(lDesktopWnd);
-    if (heldDC != 0 && heldDC != lDesktopDC) desktop_.ReleaseDC(heldWindow, heldDC);
-  });
-}
+// Takes the rate and the desktop anew, as start-up does.
+void frmLupe::Form_MouseUp(int16_t, int16_t, float, float) { takeRateAndDesktop(); }
 
 }  // namespace lupe
