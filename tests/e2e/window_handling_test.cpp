@@ -9,9 +9,11 @@
 #include <gtest/gtest.h>
 
 #include "harness/controls.hpp"
+#include "harness/lupe.hpp"
 #include "harness/poll.hpp"
 #include "harness/reserved_edge.hpp"
 #include "harness/view_test.hpp"
+#include "support/xvfb_server.hpp"
 
 namespace lupe::e2e {
 namespace {
@@ -174,6 +176,37 @@ TEST_F(WindowHandling, ADoubleClickOnTheViewMaximisesItAgainAfterARestore) {
     ASSERT_TRUE(pollUntil(5s, [&] { return !maximised() && geometry().outer() != workArea; }))
         << "the window manager did not restore the window";
   }
+}
+
+// With no window manager to ask, the program moves the window itself: from
+// the moment the drag is live the window keeps its place relative to the
+// pointer, and stays put once the button is up.
+TEST(WithoutAWindowManager, DraggingTheViewMovesTheWindowWithThePointerUntilTheRelease) {
+  support::XvfbServer server(support::kE2eTestDisplays, "800x600x24");
+  const auto lupe = launchLupe({{"DISPLAY", server.display()}, {"WAYLAND_DISPLAY", std::nullopt}});
+  XDisplay display(server.display().c_str());
+  Pointer pointer(display);
+  const auto window = waitForClientWindow(display, lupe->pid(), 10s);
+  ASSERT_TRUE(window) << "no window appeared; stderr: " << lupe->stderrText();
+  const auto place = [&] { return clientRect(display, *window).value_or(Rect{}); };
+  const Rect start = place();
+  int x = start.x + start.width / 2, y = start.y + start.height * 3 / 4;
+  pointer.moveTo(x, y);
+  pointer.press();
+  // Nudged a pixel at a time until the window follows: the drag is live.
+  ASSERT_TRUE(pollUntil(5s, [&] {
+    pointer.moveTo(++x, y);
+    return place().x != start.x;
+  })) << "the window does not follow the pointer";
+  const int offsetX = place().x - x, offsetY = place().y - y;
+  for (int step = 1; step <= 5; ++step) pointer.moveTo(x + 20 * step, y + 12 * step);
+  EXPECT_TRUE(pollUntil(5s, [&] { return place().x - (x + 100) == offsetX; }));
+  EXPECT_EQ(place().y - (y + 60), offsetY);
+  pointer.release();
+  const Rect released = place();
+  pointer.moveTo(x + 200, y + 120);
+  EXPECT_FALSE(pollUntil(2s, [&] { return place() != released; }))
+      << "the window still follows the pointer after the release";
 }
 
 }  // namespace
