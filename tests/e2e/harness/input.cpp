@@ -93,14 +93,16 @@ void Pointer::click(int x, int y, int button) {
   release(button);
 }
 
-uint16_t Pointer::buttonMask() {
+Pointer::State Pointer::query() {
   xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(
       display_.connection(), xcb_query_pointer(display_.connection(), display_.root()), nullptr);
   if (!reply) throw std::runtime_error("QueryPointer failed");
-  const uint16_t mask = reply->mask;
+  const State state{{reply->root_x, reply->root_y}, reply->mask};
   std::free(reply);
-  return mask;
+  return state;
 }
+
+uint16_t Pointer::buttonMask() { return query().buttons; }
 
 void Pointer::releaseAll() {
   const uint16_t mask = buttonMask();
@@ -108,14 +110,7 @@ void Pointer::releaseAll() {
     if (mask & (XCB_BUTTON_MASK_1 << (button - 1))) release(button);
 }
 
-std::pair<int, int> Pointer::position() {
-  xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(
-      display_.connection(), xcb_query_pointer(display_.connection(), display_.root()), nullptr);
-  if (!reply) throw std::runtime_error("QueryPointer failed");
-  const std::pair<int, int> at{reply->root_x, reply->root_y};
-  std::free(reply);
-  return at;
-}
+std::pair<int, int> Pointer::position() { return query().at; }
 
 Keyboard::Keyboard(XDisplay& display) : display_(display) { requireXTest(display_); }
 

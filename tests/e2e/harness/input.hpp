@@ -32,6 +32,11 @@ class Pointer {
  private:
   void fake(uint8_t type, uint8_t detail, int x = 0, int y = 0);
   void awaitButton(int button, bool down);
+  struct State {
+    std::pair<int, int> at;  // on the root
+    uint16_t buttons;        // the server's button mask
+  };
+  State query();          // where the server has the pointer, and its buttons
   uint16_t buttonMask();  // the buttons the server has down now
 
   XDisplay& display_;
