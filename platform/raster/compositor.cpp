@@ -63,6 +63,19 @@ void drawSlanted(RasterView frame, const LineLayer& line, int32_t width) {
   }
 }
 
+// Every pixel a layer may touch, before clipping.
+PixelRect reach(const Layer& layer) {
+  if (const auto* image = std::get_if<ImageLayer>(&layer))
+    return {image->x, image->y, image->width, image->height};
+  const auto& line = std::get<LineLayer>(layer);
+  const int64_t width = std::clamp(line.width, 1, 8192), before = (width - 1) / 2;
+  const int64_t left = std::min(line.x1, line.x2) - before, top = std::min(line.y1, line.y2) - before;
+  const int64_t right = int64_t{std::max(line.x1, line.x2)} - before + width;
+  const int64_t bottom = int64_t{std::max(line.y1, line.y2)} - before + width;
+  const auto clamp = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, -(1 << 30), 1 << 30)); };
+  return {clamp(left), clamp(top), clamp(right - left), clamp(bottom - top)};
+}
+
 }  // namespace
 
 void drawLine(RasterView frame, const LineLayer& line) {
@@ -93,6 +106,11 @@ void drawImage(RasterView frame, const ImageLayer& image) {
   }
 }
 
+void drawLayer(RasterView frame, const Layer& layer) {
+  if (const auto* line = std::get_if<LineLayer>(&layer)) drawLine(frame, *line);
+  if (const auto* image = std::get_if<ImageLayer>(&layer)) drawImage(frame, *image);
+}
+
 void composeFrame(ConstRasterView picture, Pixel background, std::span<const Layer> layers,
                   RasterView frame) {
   const int32_t w = std::min(picture.width, frame.width),
@@ -100,10 +118,32 @@ void composeFrame(ConstRasterView picture, Pixel background, std::span<const Lay
   copyPixels(picture, frame);
   frame.fill({w, 0, frame.width - w, h}, background);
   frame.fill({0, h, frame.width, frame.height - h}, background);
+  for (const Layer& layer : layers) drawLayer(frame, layer);
+}
+
+void InPlaceOverlay::lay(RasterView picture, std::span<const Layer> layers) {
+  kept_.clear();
+  beneath_.clear();
   for (const Layer& layer : layers) {
-    if (const auto* line = std::get_if<LineLayer>(&layer)) drawLine(frame, *line);
-    if (const auto* image = std::get_if<ImageLayer>(&layer)) drawImage(frame, *image);
+    const PixelRect area = intersection(reach(layer), {0, 0, picture.width, picture.height});
+    if (area.empty()) continue;
+    kept_.push_back({area, beneath_.size()});
+    for (int32_t y = area.y; y < area.y + area.height; ++y) {
+      const Pixel* row = picture.row(y) + area.x;
+      beneath_.insert(beneath_.end(), row, row + area.width);
+    }
+    drawLayer(picture, layer);
   }
+}
+
+void InPlaceOverlay::lift(RasterView picture) {
+  // The latest first: each kept what the ones before it had drawn.
+  for (auto it = kept_.rbegin(); it != kept_.rend(); ++it) {
+    const Pixel* from = beneath_.data() + it->offset;
+    for (int32_t y = it->area.y; y < it->area.y + it->area.height; ++y, from += it->area.width)
+      std::copy_n(from, it->area.width, picture.row(y) + it->area.x);
+  }
+  kept_.clear();
 }
 
 }  // namespace lupe

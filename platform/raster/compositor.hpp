@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <variant>
+#include <vector>
 
 #include "platform/raster/picture.hpp"
 #include "platform/raster/raster.hpp"
@@ -40,10 +41,35 @@ using Layer = std::variant<LineLayer, ImageLayer>;
 // Each draws into `frame`; anything outside it is clipped.
 void drawLine(RasterView frame, const LineLayer& line);
 void drawImage(RasterView frame, const ImageLayer& image);
+void drawLayer(RasterView frame, const Layer& layer);
 
 // The frame a view shows: `picture` 1:1 from the top-left corner, the rest
 // of the frame in `background`, then `layers` from the lowest to the topmost.
 void composeFrame(ConstRasterView picture, Pixel background, std::span<const Layer> layers,
                   RasterView frame);
+
+// Layers drawn straight into a picture and taken off again: the picture
+// itself becomes the frame a view shows, with no copy of it, and gets its
+// own pixels back before anything draws into it again. What lies beneath
+// each layer's bounding rectangle is kept; keeping its buffers, a steady
+// overlay allocates nothing.
+class InPlaceOverlay {
+ public:
+  // Lays `layers` from the lowest to the topmost over `picture`, which must
+  // not carry an earlier overlay.
+  void lay(RasterView picture, std::span<const Layer> layers);
+  // Puts back what lay beneath the layers; nothing when none are laid.
+  void lift(RasterView picture);
+  // Forgets what lay beneath: the picture is about to be drawn over whole.
+  void drop() { kept_.clear(); }
+
+ private:
+  struct Kept {
+    PixelRect area;
+    size_t offset;  // of its pixels in beneath_
+  };
+  std::vector<Kept> kept_;
+  std::vector<Pixel> beneath_;
+};
 
 }  // namespace lupe

@@ -10,7 +10,7 @@ namespace {
 void fillRuns(Pixel* __restrict out, const Pixel* __restrict in, const int32_t* runs,
               size_t count) {
   for (size_t s = 0; s < count; ++s) {
-    const Pixel value = in[s];
+    const Pixel value = in[s] | kBlack;
     switch (runs[s]) {
       case 3:
         out[2] = value;
@@ -33,7 +33,12 @@ void fillRuns(Pixel* __restrict out, const Pixel* __restrict in, const int32_t* 
 // One row of a reduction: a gather through the column table.
 void gatherColumns(Pixel* __restrict out, const Pixel* __restrict in, const int32_t* columns,
                    int32_t count) {
-  for (int32_t i = 0; i < count; ++i) out[i] = in[columns[i]];
+  for (int32_t i = 0; i < count; ++i) out[i] = in[columns[i]] | kBlack;
+}
+
+// One row at the same width.
+void copyOpaque(Pixel* __restrict out, const Pixel* __restrict in, int32_t count) {
+  for (int32_t i = 0; i < count; ++i) out[i] = in[i] | kBlack;
 }
 
 }  // namespace
@@ -79,7 +84,7 @@ void NearestStretch::run(ConstRasterView src, RasterView dst, int32_t dx, int32_
       // Enlarged rows repeat: copy the finished row instead of gathering again.
       std::memcpy(out, previousRow, rowBytes);
     } else if (sameWidth) {
-      std::memcpy(out, src.row(static_cast<int32_t>(sy)) + i0, rowBytes);
+      copyOpaque(out, src.row(static_cast<int32_t>(sy)) + i0, count);
     } else if (enlarging) {
       fillRuns(out, src.row(static_cast<int32_t>(sy)) + columns_.front(), runs_.data(),
                runs_.size());

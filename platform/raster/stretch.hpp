@@ -30,7 +30,8 @@ class StretchMap {
 // Nearest-neighbour stretching without smoothing: destination pixel (i, j)
 // of a dw x dh rectangle shows source pixel (StretchMap(sw, dw)(i),
 // StretchMap(sh, dh)(j)), so our stretch shows the same pixels as the
-// system's on Windows. Keeps its column table between calls, so stretching
+// system's on Windows. The source's alpha bytes may be anything (a screen
+// image as the server lays it out): what is written is opaque. Keeps its column table between calls, so stretching
 // at a steady size allocates nothing.
 class NearestStretch {
  public:

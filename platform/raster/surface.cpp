@@ -14,6 +14,7 @@ void Surface::resize(int32_t width, int32_t height, Pixel fill) {
 
 void Surface::useMemory(PixelMemory* memory) {
   if (memory == memory_) return;
+  makeWritable();
   relocate(memory, view_.width, view_.height, kBlack);
 }
 
@@ -33,7 +34,13 @@ void Surface::relocate(PixelMemory* memory, int32_t width, int32_t height, Pixel
   copyPixels(kept.view(), view_);
 }
 
+void Surface::makeWritable() {
+  if (memory_) memory_->awaitWritable();
+  overlay_.lift(view_);
+}
+
 RasterView Surface::pixels() {
+  makeWritable();
   if (pendingFill_) {
     view_.fill(*pendingFill_);
     pendingFill_.reset();
@@ -42,9 +49,19 @@ RasterView Surface::pixels() {
 }
 
 RasterView Surface::pixelsToCover(const PixelRect& area) {
-  if (intersection(area, {0, 0, width(), height()}) == PixelRect{0, 0, width(), height()})
+  if (intersection(area, {0, 0, width(), height()}) == PixelRect{0, 0, width(), height()}) {
+    // Every pixel is drawn anew: neither the clear nor what lay below the
+    // layers needs writing first.
     pendingFill_.reset();
+    overlay_.drop();
+  }
   return pixels();
+}
+
+ConstRasterView Surface::withLayers(std::span<const Layer> layers) {
+  const RasterView picture = pixels();
+  overlay_.lay(picture, layers);
+  return picture;
 }
 
 }  // namespace lupe

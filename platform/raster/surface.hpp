@@ -1,7 +1,9 @@
 #pragma once
 
 #include <optional>
+#include <span>
 
+#include "platform/raster/compositor.hpp"
 #include "platform/raster/raster.hpp"
 
 namespace lupe {
@@ -16,6 +18,21 @@ class PixelMemory {
   // Memory for width x height pixels, valid until the next call; what the
   // memory held before may be gone.
   virtual RasterView provide(int32_t width, int32_t height) = 0;
+  // Returns once the memory may be written: memory the window system is
+  // still reading from to show it waits until it is done.
+  virtual void awaitWritable() {}
+};
+
+// Memory that a native window shows straight from, without a copy in
+// between: a shared-memory segment put into an X window, a DIB section
+// blitted into a window on Windows.
+class FrameOutput : public PixelMemory {
+ public:
+  // Shows the part `area` of the memory last provided at the same place of
+  // the window.
+  virtual void show(const PixelRect& area) = 0;
+  // Fills `area` of the window, which the memory does not reach, with `color`.
+  virtual void fill(const PixelRect& area, Pixel color) = 0;
 };
 
 // A drawing surface that keeps its picture until it is drawn again. Clearing
@@ -40,15 +57,22 @@ class Surface {
   // The pixels for a drawing that writes every pixel of `area`: a put-off
   // clear is dropped when the area covers the whole surface.
   RasterView pixelsToCover(const PixelRect& area);
+  // The pixels with `layers` laid over them in place: the frame a view
+  // shows, without a copy. The layers are lifted off again before the
+  // pixels are next drawn or looked at.
+  ConstRasterView withLayers(std::span<const Layer> layers);
 
  private:
   // Moves to memory of the new size, keeping the top-left picture.
   void relocate(PixelMemory* memory, int32_t width, int32_t height, Pixel fill);
+  // Waits until the memory may be written, then takes an overlay off.
+  void makeWritable();
 
   Raster own_;
   PixelMemory* memory_ = nullptr;
   RasterView view_;
   std::optional<Pixel> pendingFill_;
+  InPlaceOverlay overlay_;
 };
 
 }  // namespace lupe

@@ -78,6 +78,47 @@ TEST(Compositor, AnImageIsStretchedByTheGdiRuleKeepsWhatLiesBelowItsMaskAndIsCli
   }
 }
 
+// The view shown straight from its surface's memory: the layers laid into
+// the picture make the same frame as composing it apart, and the picture
+// comes back whole before anyone draws into it or looks at it again.
+TEST(Surface, LayersLaidInPlaceMakeTheComposedFrameAndLiftOffBeforeTheNextDrawing) {
+  const Picture picture{2, 2, {0xff000001u, 0x00ffffffu, 0xff000003u, 0xff000004u}};
+  const Layer layers[] = {
+      LineLayer{-5, 7, 40, 7, kInk, 3, true},    // across and past both edges, dashed
+      LineLayer{9, 30, 9, -2, 0xffff0000u, 2},   // upwards, crossing the first
+      LineLayer{1, 1, 20, 12, kInk, 1},          // slanted
+      ImageLayer{&picture, 25, 10, 8, 8},        // partly outside
+  };
+  struct CountingMemory final : PixelMemory {
+    RasterView provide(int32_t width, int32_t height) override {
+      buffer = Raster(width + 5, height, 0);
+      return buffer.view().sub({0, 0, width, height});
+    }
+    void awaitWritable() override { ++awaited; }
+    Raster buffer;
+    int awaited = 0;
+  } memory;
+  Surface surface;
+  surface.useMemory(&memory);
+  surface.resize(30, 16, kUnder);
+  const RasterView drawn = surface.pixels();
+  for (int32_t y = 0; y < 16; ++y)
+    for (int32_t x = 0; x < 30; ++x) drawn.row(y)[x] = screenPixel(x, y);
+  Raster expected(30, 16, 0);
+  composeFrame(drawn, kUnder, layers, expected.view());
+
+  const int awaitedBefore = memory.awaited;
+  const ConstRasterView frame = surface.withLayers(layers);
+  EXPECT_EQ(frame.pixels, drawn.pixels) << "the frame is not the surface's own memory";
+  EXPECT_GT(memory.awaited, awaitedBefore) << "laid while the window system may still read";
+  expectEveryPixel(frame, [&](int32_t x, int32_t y) { return expected.view().row(y)[x]; });
+  expectEveryPixel(surface.pixels(), [](int32_t x, int32_t y) { return screenPixel(x, y); });
+
+  surface.withLayers(layers);  // again, then a drawing over all of it
+  surface.pixelsToCover({0, 0, 30, 16}).fill(kUnder);
+  expectEveryPixel(surface.pixels(), [](int32_t, int32_t) { return kUnder; });
+}
+
 TEST(ViewComposer, TheViewShowsItsSurfaceThenLine1Line2AndImage1OnTopOnlyWhenVisible) {
   Rig rig;
   frmLupe& f = rig.form;

@@ -43,11 +43,18 @@ TEST(NearestStretch, EveryDestinationPixelShowsTheSourcePixelGdiPicks) {
   for (const auto& c : cases) expectStretch(stretch, c.sw, c.sh, 0, 0, c.dw, c.dh, c.dw, c.dh);
   // Where the ratio is not whole, gdi's half-step differs from flooring
   // i * sw / dw: 3 columns over 10 give 0 0 0 1 1 1 1 2 2 2, not 0 0 0 0 1 ...
+  // A source straight from the server has no alpha: what is written is opaque.
   Raster source(3, 1, 0), target(10, 1, 0);
   for (int32_t x = 0; x < 3; ++x) source.view().row(0)[x] = static_cast<Pixel>(x);
   stretch.run(source.view(), target.view(), 0, 0, 10, 1);
   const Pixel* row = target.view().row(0);
-  EXPECT_EQ(std::vector<Pixel>(row, row + 10), (std::vector<Pixel>{0, 0, 0, 1, 1, 1, 1, 2, 2, 2}));
+  const Pixel k0 = kBlack, k1 = kBlack | 1, k2 = kBlack | 2;
+  EXPECT_EQ(std::vector<Pixel>(row, row + 10),
+            (std::vector<Pixel>{k0, k0, k0, k1, k1, k1, k1, k2, k2, k2}));
+  for (const int32_t width : {3, 2}) {  // at the same width, and reduced
+    stretch.run(source.view(), target.view(), 0, 0, width, 1);
+    for (int32_t x = 0; x < width; ++x) EXPECT_EQ(row[x] >> 24, 0xffu) << width << " " << x;
+  }
 }
 
 TEST(NearestStretch, OnlyThePartInsideTheTargetIsWrittenAndEmptySizesWriteNothing) {
