@@ -63,7 +63,7 @@ class EmulatedDesktop final : public Desktop, public OwnHandles {
   std::unordered_map<Handle, Entry> handles_;
   Handle next_ = 0x10010;
   Handle desktopWindow_ = 0;
-  Raster captured_;  // the last source rectangle, kept to avoid allocating per tick
+  Raster captured_;  // a source rectangle the screen cannot hand out in place, kept between ticks
   NearestStretch stretch_;
 };
 

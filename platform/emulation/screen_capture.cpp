@@ -20,4 +20,13 @@ bool captureScreen(ScreenSource& source, const PixelRect& area, RasterView out) 
   return false;
 }
 
+ConstRasterView captureScreen(ScreenSource& source, const PixelRect& area, Raster& spare) {
+  ConstRasterView pixels;
+  if (intersection(area, source.bounds()) == area && source.readInPlace(area, pixels))
+    return pixels;
+  spare.reshape(area.width, area.height);
+  captureScreen(source, area, spare.view());
+  return spare.view();
+}
+
 }  // namespace lupe

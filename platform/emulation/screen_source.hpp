@@ -16,6 +16,10 @@ class ScreenSource {
   // Reads `area`, which lies inside bounds(), into `out` of the same size.
   // False when the screen could not be read; `out` is then undefined.
   virtual bool read(const PixelRect& area, RasterView out) = 0;
+  // Reads `area`, which lies inside bounds(), and hands out its pixels where
+  // the source already holds them, valid until the next read; their alpha
+  // bytes may be anything. False when the source cannot: read() then.
+  virtual bool readInPlace(const PixelRect&, ConstRasterView&) { return false; }
   // The pointer's position in screen pixels; false when it cannot be told.
   virtual bool pointer(int32_t& x, int32_t& y) = 0;
   // Whether the left mouse button is down now; true when it cannot be told.
@@ -26,5 +30,9 @@ class ScreenSource {
 // the part on the screen is read, the rest, and all of it when the read
 // fails, is black, so nothing is ever left undefined.
 bool captureScreen(ScreenSource& source, const PixelRect& area, RasterView out);
+// The same rectangle without a copy where the source allows it (all of it
+// on the screen and read in place), else captured into `spare`. The pixels
+// are valid until the next read; their alpha bytes may be anything.
+ConstRasterView captureScreen(ScreenSource& source, const PixelRect& area, Raster& spare);
 
 }  // namespace lupe

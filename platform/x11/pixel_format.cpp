@@ -39,6 +39,39 @@ uint32_t loadPixel(const uint8_t* p) {
 
 }  // namespace
 
+bool describeVisual(const xcb_setup_t* setup, xcb_visualid_t visualId, ServerPixelFormat& format) {
+  const xcb_visualtype_t* visual = nullptr;
+  for (auto screen = xcb_setup_roots_iterator(setup); screen.rem && !visual;
+       xcb_screen_next(&screen)) {
+    for (auto d = xcb_screen_allowed_depths_iterator(screen.data); d.rem && !visual;
+         xcb_depth_next(&d)) {
+      for (auto v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v)) {
+        if (v.data->visual_id == visualId) {
+          visual = v.data;
+          format.depth = d.data->depth;
+          break;
+        }
+      }
+    }
+  }
+  if (visual == nullptr) return false;
+  format.bitsPerPixel = 0;
+  for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem; xcb_format_next(&f)) {
+    if (f.data->depth == format.depth) {
+      format.bitsPerPixel = f.data->bits_per_pixel;
+      format.scanlinePad = f.data->scanline_pad;
+    }
+  }
+  format.byteOrder = setup->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST ? ByteOrder::MsbFirst
+                                                                          : ByteOrder::LsbFirst;
+  const bool masked = visual->_class == XCB_VISUAL_CLASS_TRUE_COLOR ||
+                      visual->_class == XCB_VISUAL_CLASS_DIRECT_COLOR;
+  format.redMask = masked ? visual->red_mask : 0;
+  format.greenMask = masked ? visual->green_mask : 0;
+  format.blueMask = masked ? visual->blue_mask : 0;
+  return true;
+}
+
 size_t bytesPerRow(const ServerPixelFormat& format, int32_t width) {
   if (format.bitsPerPixel % 8 != 0 || format.bitsPerPixel <= 0 || width <= 0) return 0;
   const int pad = format.scanlinePad > 0 ? format.scanlinePad : 8;

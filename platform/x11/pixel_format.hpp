@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include <xcb/xcb.h>
+
 #include "platform/raster/raster.hpp"
 
 namespace lupe::x11 {
@@ -24,6 +26,10 @@ struct ServerPixelFormat {
   uint32_t blueMask = 0xffu;
 };
 
+// How the server lays out images of windows with `visual` (of any of the
+// connection's screens); false when the server does not know it.
+bool describeVisual(const xcb_setup_t* setup, xcb_visualid_t visual, ServerPixelFormat& format);
+
 // Bytes from one row of a `width`-pixel image to the next, padded to the
 // format's scanline pad; 0 for a format without a byte-sized pixel.
 size_t bytesPerRow(const ServerPixelFormat& format, int32_t width);
@@ -37,6 +43,8 @@ class PixelConverter {
   // False for layouts the magnifier cannot show: colour maps (no masks),
   // masks that are not one run of bits, pixels of 1 or 4 bits.
   bool valid() const { return path_ != Path::None; }
+  // True when the server's words are our pixels already, but for the alpha byte.
+  bool direct() const { return path_ == Path::Direct; }
   // Fills `out` from server data whose rows lie `rowBytes` apart. Channels
   // wider than 8 bits keep their top 8 bits; narrower ones repeat their bits
   // so that full intensity stays 0xff. Does nothing when !valid().

@@ -30,6 +30,7 @@ class ShmSegment {
   bool attached() const { return data_ != nullptr; }
   xcb_shm_seg_t id() const { return id_; }
   const uint8_t* data() const { return data_; }
+  uint8_t* data() { return data_; }
   size_t size() const { return size_; }
 
  private:

@@ -24,36 +24,6 @@ namespace {
 // so a magnifier at its start size never grows the segment.
 constexpr size_t kFirstSegmentBytes = size_t{1} << 20;
 
-// Reads the root window's layout from the connection setup.
-bool describeRoot(const xcb_setup_t* setup, const xcb_screen_t* screen, ServerPixelFormat& format) {
-  const xcb_visualtype_t* visual = nullptr;
-  for (auto d = xcb_screen_allowed_depths_iterator(screen); d.rem && !visual; xcb_depth_next(&d)) {
-    for (auto v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v)) {
-      if (v.data->visual_id == screen->root_visual) {
-        visual = v.data;
-        format.depth = d.data->depth;
-        break;
-      }
-    }
-  }
-  if (visual == nullptr) return false;
-  format.bitsPerPixel = 0;
-  for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem; xcb_format_next(&f)) {
-    if (f.data->depth == format.depth) {
-      format.bitsPerPixel = f.data->bits_per_pixel;
-      format.scanlinePad = f.data->scanline_pad;
-    }
-  }
-  format.byteOrder = setup->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST ? ByteOrder::MsbFirst
-                                                                          : ByteOrder::LsbFirst;
-  const bool masked = visual->_class == XCB_VISUAL_CLASS_TRUE_COLOR ||
-                      visual->_class == XCB_VISUAL_CLASS_DIRECT_COLOR;
-  format.redMask = masked ? visual->red_mask : 0;
-  format.greenMask = masked ? visual->green_mask : 0;
-  format.blueMask = masked ? visual->blue_mask : 0;
-  return true;
-}
-
 }  // namespace
 
 struct X11ScreenSource::State {
@@ -74,6 +44,8 @@ struct X11ScreenSource::State {
   bool checkLost();
   // Whether the shared segment holds `bytes`, growing it if need be.
   bool sharedFits(size_t bytes);
+  // Has the server write `area` into the shared segment.
+  bool getShared(const PixelRect& area, size_t rowBytes);
   bool readShared(const PixelRect& area, size_t rowBytes, RasterView out);
   bool readPlain(const PixelRect& area, size_t rowBytes, RasterView out);
 
@@ -181,7 +153,7 @@ bool X11ScreenSource::State::sharedFits(size_t bytes) {
   return true;
 }
 
-bool X11ScreenSource::State::readShared(const PixelRect& area, size_t rowBytes, RasterView out) {
+bool X11ScreenSource::State::getShared(const PixelRect& area, size_t rowBytes) {
   const size_t needed = rowBytes * static_cast<size_t>(area.height);
   xcb_generic_error_t* error = nullptr;
   xcb_shm_get_image_reply_t* reply = xcb_shm_get_image_reply(
@@ -194,8 +166,13 @@ bool X11ScreenSource::State::readShared(const PixelRect& area, size_t rowBytes, 
   std::free(error);
   const bool ok = reply != nullptr && reply->size >= needed;
   std::free(reply);
-  if (ok) converter.convert(segment.data(), rowBytes, out);
   return ok;
+}
+
+bool X11ScreenSource::State::readShared(const PixelRect& area, size_t rowBytes, RasterView out) {
+  if (!getShared(area, rowBytes)) return false;
+  converter.convert(segment.data(), rowBytes, out);
+  return true;
 }
 
 bool X11ScreenSource::State::readPlain(const PixelRect& area, size_t rowBytes, RasterView out) {
@@ -225,7 +202,8 @@ std::unique_ptr<X11ScreenSource> X11ScreenSource::open(const char* display, Capt
   xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
   for (int i = 0; i < screenNumber && screens.rem; ++i) xcb_screen_next(&screens);
   ServerPixelFormat format;
-  if (!screens.rem || !describeRoot(setup, screens.data, format) ||
+  if (!screens.rem ||
+      !describeVisual(setup, screens.data->root_visual, format) ||
       !PixelConverter(format).valid()) {
     const int depth = screens.rem ? screens.data->root_depth : 0;
     xcb_disconnect(connection);
@@ -270,6 +248,23 @@ bool X11ScreenSource::read(const PixelRect& area, RasterView out) {
     return false;
   }
   blackOutUnshown(area, s.monitors, out);
+  return true;
+}
+
+bool X11ScreenSource::readInPlace(const PixelRect& area, ConstRasterView& out) {
+  State& s = *state_;
+  if (!s.shm || !s.converter.direct() || s.checkLost() || area.empty()) return false;
+  const size_t rowBytes = bytesPerRow(s.format, area.width);
+  if (rowBytes % sizeof(Pixel) != 0 || !s.sharedFits(rowBytes * static_cast<size_t>(area.height)))
+    return false;
+  if (!s.getShared(area, rowBytes)) {
+    s.geometryStale = !s.checkLost();
+    return false;
+  }
+  const RasterView pixels{reinterpret_cast<Pixel*>(s.segment.data()), area.width, area.height,
+                          static_cast<ptrdiff_t>(rowBytes / sizeof(Pixel))};
+  blackOutUnshown(area, s.monitors, pixels);
+  out = pixels;
   return true;
 }
 

@@ -32,6 +32,9 @@ class X11ScreenSource final : public ScreenSource {
   // Reads `area` (inside bounds()) into `out`; parts of it no monitor shows
   // are black. False when the server refuses or the connection is lost.
   bool read(const PixelRect& area, RasterView out) override;
+  // In the shared segment itself, where the server's pixels are ours but
+  // for the alpha byte (the usual 24-bit depth at 32 bits a pixel).
+  bool readInPlace(const PixelRect& area, ConstRasterView& out) override;
   // The pointer on this screen's root; false when it is on another screen
   // or the connection is lost.
   bool pointer(int32_t& x, int32_t& y) override;

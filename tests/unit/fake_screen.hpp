@@ -35,6 +35,17 @@ class FakeScreen final : public ScreenSource {
       for (int32_t i = 0; i < rect.width; ++i) out.row(j)[i] = screenPixel(rect.x + i, rect.y + j);
     return !readFails;
   }
+  // Like a server's image in shared memory: the alpha bytes are not set.
+  bool readInPlace(const PixelRect& rect, ConstRasterView& out) override {
+    if (!inPlace) return false;
+    inPlaceReads.push_back(rect);
+    held = Raster(rect.width, rect.height, 0);
+    for (int32_t j = 0; j < rect.height; ++j)
+      for (int32_t i = 0; i < rect.width; ++i)
+        held.view().row(j)[i] = screenPixel(rect.x + i, rect.y + j) & 0x00ffffffu;
+    out = held.view();
+    return true;
+  }
   bool pointer(int32_t& x, int32_t& y) override {
     x = pointerX;
     y = pointerY;
@@ -44,8 +55,10 @@ class FakeScreen final : public ScreenSource {
 
   bool readFails = false;
   bool leftHeld = true;
+  bool inPlace = false;
   int32_t pointerX = 0, pointerY = 0;
-  std::vector<PixelRect> reads;
+  std::vector<PixelRect> reads, inPlaceReads;
+  Raster held;
 };
 
 // A window manager that grants (or refuses) every request and remembers it.
