@@ -30,7 +30,7 @@ int FormRuntime::run(Form& form) {
   // The window has its handle before Load runs.
   hwnd_ = handles_ ? handles_->registerWindow(window) : 0;
   live_ = true;
-  form.Load.raise();
+  deliver([&] { form.Load.raise(); });
   if (ended_ || unloaded_) return 0;
   toolkit_.showWindow();
   orderTabs();
@@ -48,7 +48,7 @@ void FormRuntime::timerFired(const Timer& timer) {
 void FormRuntime::windowResized() {
   if (!live_) return;
   reported_ = toolkit_.outerSize();
-  form_->Resize.raise();
+  deliver([&] { form_->Resize.raise(); });
 }
 
 void FormRuntime::frameChanged() {
@@ -56,13 +56,13 @@ void FormRuntime::frameChanged() {
   const PixelSize size = toolkit_.outerSize();
   if (size.width == reported_.width && size.height == reported_.height) return;
   reported_ = size;
-  form_->Resize.raise();
+  deliver([&] { form_->Resize.raise(); });
 }
 
 void FormRuntime::windowStateChanged(int16_t state) {
   if (!live_ || state < 0 || state > 2) return;
   hearingState_ = true;
-  form_->WindowState.setFromUser(state);
+  deliver([&] { form_->WindowState.setFromUser(state); });
   hearingState_ = false;
 }
 
@@ -70,7 +70,7 @@ void FormRuntime::formMouse(Mouse what, int16_t button, int16_t shift, int32_t x
   if (!live_) return;
   const double twips = toolkit_.twipsPerPixel();
   const auto tx = static_cast<float>(x * twips), ty = static_cast<float>(y * twips);
-  (what == Mouse::Down ? form_->MouseDown : form_->MouseUp).raise(button, shift, tx, ty);
+  deliver([&] { (what == Mouse::Down ? form_->MouseDown : form_->MouseUp).raise(button, shift, tx, ty); });
 }
 
 bool FormRuntime::closeRequested() {
@@ -87,6 +87,14 @@ void FormRuntime::propertyChanged(const Control& control, PropertyId id) {
     syncTimer(static_cast<const Timer&>(control));
   } else if (hearingState_ && id == PropertyId::WindowState) {
     return;  // the window is in that state already
+  } else if ((id == PropertyId::SurfaceCleared || id == PropertyId::SurfaceDrawn) && handling_ > 0) {
+    const auto it = std::find_if(redrawn_.begin(), redrawn_.end(),
+                                 [&](const auto& view) { return view.first == &control; });
+    if (it == redrawn_.end()) {
+      redrawn_.emplace_back(&control, id);
+    } else if (id == PropertyId::SurfaceDrawn) {
+      it->second = id;
+    }
   } else {
     toolkit_.showProperty(control, id);
   }
@@ -110,7 +118,7 @@ Handle FormRuntime::deviceContext(PictureBox& picture) {
   const auto it = surfaces_.find(&picture);
   if (it != surfaces_.end()) return it->second;
   const Handle dc = handles_->registerSurface(picture.surface(), [this, &picture] {
-    toolkit_.showProperty(picture, PropertyId::SurfaceDrawn);
+    propertyChanged(picture, PropertyId::SurfaceDrawn);
   });
   surfaces_.emplace(&picture, dc);
   return dc;
@@ -166,6 +174,13 @@ void FormRuntime::orderTabs() {
            static_cast<const PlacedControl*>(b)->TabIndex;
   });
   toolkit_.setTabOrder(order);
+}
+
+// A drawing stands for the clear before it; a clear alone is shown as such.
+void FormRuntime::showRedrawnViews() {
+  if (!unloaded_)
+    for (const auto& [view, id] : redrawn_) toolkit_.showProperty(*view, id);
+  redrawn_.clear();
 }
 
 void FormRuntime::giveHandlesBack() {

@@ -2,6 +2,7 @@
 
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "platform/controls/control_host.hpp"
 #include "platform/controls/window_toolkit.hpp"
@@ -26,10 +27,14 @@ class FormRuntime final : public ControlHost {
   // runs until the program ends; returns the exit status.
   int run(Form& form);
 
-  // An event from the user or the window system: runs only while the window is live.
+  // An event from the user or the window system: runs only while the window
+  // is live. A view it cleared or drew into is shown once, when it is done.
   template <class Action>
   void deliver(Action&& action) {
-    if (live_) std::forward<Action>(action)();
+    if (!live_) return;
+    ++handling_;
+    std::forward<Action>(action)();
+    if (--handling_ == 0) showRedrawnViews();
   }
   // The timer's period has passed.
   void timerFired(const Timer& timer);
@@ -66,6 +71,7 @@ class FormRuntime final : public ControlHost {
   void syncTimers();
   void orderTabs();
   void giveHandlesBack();
+  void showRedrawnViews();
 
   WindowToolkit& toolkit_;
   OwnHandles* handles_;
@@ -79,6 +85,10 @@ class FormRuntime final : public ControlHost {
   bool unloaded_ = false;
   bool ended_ = false;
   bool hearingState_ = false;  // a state from the window system is being taken in
+  int handling_ = 0;           // events being delivered, one inside another
+  // Views cleared or drawn into by the event being handled: shown when it is
+  // done, so that a clear followed by a drawing shows only the drawing.
+  std::vector<std::pair<const Control*, PropertyId>> redrawn_;
 };
 
 }  // namespace lupe

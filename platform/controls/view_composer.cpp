@@ -32,8 +32,7 @@ std::optional<ImageLayer> imageLayer(const Image& image) {
 
 }  // namespace
 
-ConstRasterView ViewComposer::compose(PictureBox& box, int32_t width, int32_t height,
-                                      const SystemColors& systemColors) {
+void ViewComposer::collectLayers(const PictureBox& box, const SystemColors& systemColors) {
   layers_.clear();
   // Later children lie below earlier ones: lay them from the last to the first.
   const auto& children = box.children();
@@ -45,10 +44,20 @@ ConstRasterView ViewComposer::compose(PictureBox& box, int32_t width, int32_t he
       if (auto image = imageLayer(static_cast<const Image&>(**it))) layers_.push_back(*image);
     }
   }
+}
+
+ConstRasterView ViewComposer::compose(PictureBox& box, int32_t width, int32_t height,
+                                      const SystemColors& systemColors) {
+  collectLayers(box, systemColors);
   frame_.reshape(std::max(width, 0), std::max(height, 0));
   composeFrame(box.surface().pixels(), resolveColor(box.BackColor, systemColors), layers_,
                frame_.view());
   return frame_.view();
+}
+
+ConstRasterView ViewComposer::composeInPlace(PictureBox& box, const SystemColors& systemColors) {
+  collectLayers(box, systemColors);
+  return box.surface().withLayers(layers_);
 }
 
 }  // namespace lupe

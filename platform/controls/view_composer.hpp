@@ -30,8 +30,13 @@ class ViewComposer {
   // The frame of width x height pixels; valid until the next compose.
   ConstRasterView compose(PictureBox& box, int32_t width, int32_t height,
                           const SystemColors& systemColors);
+  // The same frame at the surface's own size, laid into the surface itself
+  // (see Surface::withLayers): for a view shown straight from its memory.
+  ConstRasterView composeInPlace(PictureBox& box, const SystemColors& systemColors);
 
  private:
+  void collectLayers(const PictureBox& box, const SystemColors& systemColors);
+
   Raster frame_;
   std::vector<Layer> layers_;
 };

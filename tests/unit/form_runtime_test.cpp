@@ -136,6 +136,27 @@ TEST(FormRuntime, HandlesAreHeldUntilUnloadAndACancelledUnloadKeepsEverything) {
   EXPECT_EQ(w.handles.held, 0);
 }
 
+// A tick clears the view, then draws it: shown once, when the tick is done.
+TEST(FormRuntime, AViewClearedAndDrawnByAnEventIsShownOnceWhenTheEventIsDone) {
+  Journal journal;
+  Window w{journal};
+  w.toolkit.session = [&] {
+    w.view.hDC();
+    w.runtime.deliver([&] {
+      for (int i = 0; i < 2; ++i) {
+        w.view.Cls();
+        w.handles.drawnSurface();
+      }
+      EXPECT_TRUE(entries(journal, "show Picture1").empty()) << "shown before the event ended";
+    });
+    EXPECT_EQ(entries(journal, "show Picture1"), (Journal{"show Picture1.SurfaceDrawn"}));
+    journal.clear();
+    w.runtime.deliver([&] { w.view.Cls(); });  // a clear alone shows the cleared view
+    EXPECT_EQ(entries(journal, "show Picture1"), (Journal{"show Picture1.SurfaceCleared"}));
+  };
+  w.runtime.run(w.form);
+}
+
 TEST(FormRuntime, EndingOrClosingDuringLoadNeverShowsTheWindowNorStartsATimer) {
   for (const bool end : {true, false}) {
     Journal journal;
