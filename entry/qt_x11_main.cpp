@@ -15,6 +15,7 @@
 #include "platform/qt/lost_display.hpp"
 #include "platform/qt/qt_backend.hpp"
 #include "platform/x11/frame_extents.hpp"
+#include "platform/x11/x11_view_output.hpp"
 #include "platform/x11/x11_environment.hpp"
 #include "platform/x11/x11_screen_source.hpp"
 
@@ -51,6 +52,10 @@ int main(int argc, char** argv) {
 
   const std::unique_ptr<lupe::x11::FrameExtents> frames = lupe::x11::FrameExtents::open();
   lupe::qt::QtBackend toolkit;
+  toolkit.showViewsThrough(
+      [](uint64_t window) -> std::unique_ptr<lupe::FrameOutput> {
+        return lupe::x11::X11ViewOutput::open(static_cast<uint32_t>(window));
+      });
   lupe::EmulatedDesktop desktop(*screen, toolkit);
   lupe::FormRuntime runtime(toolkit, &desktop);
   toolkit.attach(runtime);

@@ -182,7 +182,11 @@ void showProperty(const Control& control, QWidget* widget, PropertyId id) {
       return;
     }
     case ControlKind::PictureBox:
-      widget->update();
+      if (id == PropertyId::SurfaceDrawn || id == PropertyId::SurfaceCleared) {
+        static_cast<ViewWidget*>(widget)->redrawn();
+      } else {
+        static_cast<ViewWidget*>(widget)->changed();
+      }
       return;
     default:
       return;

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_backend.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -11,6 +12,7 @@
 #include "platform/qt/form_window.hpp"
 #include "platform/qt/pointer_drag.hpp"
 #include "platform/qt/qt_convert.hpp"
+#include "platform/qt/view_widget.hpp"
 
 namespace lupe::qt {
 namespace {
@@ -53,13 +55,39 @@ void QtBackend::build(Control& container, QWidget* parent) {
     showAllProperties(*child, widget);
     build(*child, widget);
   }
-  // Earlier controls lie above later ones: raise from the last to the first.
+  stack(container);
+}
+
+// Earlier controls lie above later ones: raise from the last to the first.
+void QtBackend::stack(const Control& container) {
   const auto& children = container.children();
   for (auto it = children.rbegin(); it != children.rend(); ++it)
     if (QWidget* widget = widgetOf(**it)) widget->raise();
 }
 
-void QtBackend::showWindow() { window_->show(); }
+void QtBackend::showWindow() {
+  window_->show();
+  // Only now: native windows made before the first showing would be lost
+  // when Qt makes the window anew for the above state.
+  if (outputs_ && !viewsNative_) giveViewsNativeWindows(*form_);
+  viewsNative_ = true;
+}
+
+void QtBackend::giveViewsNativeWindows(const Control& container) {
+  const auto& children = container.children();
+  const auto view = std::find_if(children.begin(), children.end(), [](const Control* child) {
+    return child->kind() == ControlKind::PictureBox;
+  });
+  if (view != children.end()) {
+    // A view in a native window of its own would hide what Qt paints of the
+    // controls above it: they get native windows as well.
+    for (auto it = children.begin(); it != view; ++it)
+      if (QWidget* widget = widgetOf(**it)) widget->setAttribute(Qt::WA_NativeWindow);
+    if (QWidget* widget = widgetOf(**view)) static_cast<ViewWidget*>(widget)->showThrough(outputs_);
+    stack(container);
+  }
+  for (const Control* child : children) giveViewsNativeWindows(*child);
+}
 
 void QtBackend::hideWindow() {
   if (window_) window_->hide();
@@ -140,7 +168,8 @@ void QtBackend::showProperty(const Control& control, PropertyId id) {
     lupe::qt::showProperty(control, widget, id);
   } else if (const Control* container = control.container()) {
     // Lines and images of a picture box are painted by it.
-    if (QWidget* painter = widgetOf(*container)) painter->update();
+    if (QWidget* view = widgetOf(*container); view && container->kind() == ControlKind::PictureBox)
+      static_cast<ViewWidget*>(view)->changed();
   }
 }
 

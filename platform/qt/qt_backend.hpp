@@ -14,6 +14,7 @@
 #include "platform/controls/window_toolkit.hpp"
 #include "platform/emulation/window_frames.hpp"
 #include "platform/emulation/window_requests.hpp"
+#include "platform/qt/frame_outputs.hpp"
 
 namespace lupe::qt {
 
@@ -34,6 +35,10 @@ class QtBackend final : public WindowToolkit, public WindowRequests {
   // Where the window's frame is learnt from, when the window manager tells
   // it better than the toolkit knows it.
   void attach(WindowFrames& frames) { frames_ = &frames; }
+  // Views show their frames through outputs from here, where they can, in
+  // native windows of their own; the controls that lie above a view get
+  // native windows too, so that the window system keeps them on top.
+  void showViewsThrough(FrameOutputs outputs) { outputs_ = std::move(outputs); }
 
   // Runs an event from the user, unless the window has gone.
   template <class Action>
@@ -71,12 +76,16 @@ class QtBackend final : public WindowToolkit, public WindowRequests {
 
  private:
   void build(Control& container, QWidget* parent);
+  void stack(const Control& container);
+  void giveViewsNativeWindows(const Control& container);
   void followFrame();
   QWidget* widgetOf(const Control& control) const;
 
   FormRuntime* runtime_ = nullptr;
   Form* form_ = nullptr;
   WindowFrames* frames_ = nullptr;
+  FrameOutputs outputs_;
+  bool viewsNative_ = false;
   std::unique_ptr<QSocketNotifier> frameNotices_;
   uint64_t followed_ = 0;  // the native window whose frame we follow
   std::unique_ptr<FormWindow> window_;

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <memory>
+
 #include <QWidget>
 
 #include "platform/controls/controls.hpp"
 #include "platform/controls/view_composer.hpp"
+#include "platform/qt/frame_outputs.hpp"
 
 namespace lupe::qt {
 
@@ -12,20 +15,43 @@ class QtBackend;
 // The view: shows the frame the composer makes of its picture box (the
 // surface with its lines and images over it) 1:1 in native pixels. It only
 // ever shows a finished frame, so nothing flickers.
+//
+// Where the window system lets it, the view is a native window of its own
+// that shows the surface's memory itself: the layers are laid into the
+// surface in place and the frame is put with no copy and no painting by Qt
+// (paintEngine() is null). Otherwise Qt paints the composed frame.
 class ViewWidget final : public QWidget {
  public:
   ViewWidget(PictureBox& picture, QWidget* parent, QtBackend& backend);
 
+  // Shows the picture straight from memory that `outputs` makes for the
+  // view's native window, if it makes one.
+  void showThrough(const FrameOutputs& outputs);
+  // The surface or what lies on it changed: composed anew with the next paint.
+  void changed();
+  // An event has cleared or drawn the surface: shown at once where the view
+  // shows it itself, without a round through Qt's painting.
+  void redrawn();
+
+  QPaintEngine* paintEngine() const override;
+
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
+  QSize nativeSize() const;
+  void paintWithQt();
+  void present();
+
   PictureBox& picture_;
   QtBackend& backend_;
   ViewComposer composer_;
   SystemColors systemColors_;  // made once: composing a frame allocates nothing
+  std::unique_ptr<FrameOutput> output_;
+  bool stale_ = true;  // the output does not hold the picture's latest frame
 };
 
 }  // namespace lupe::qt
