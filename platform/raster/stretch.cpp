@@ -7,25 +7,22 @@ namespace lupe {
 namespace {
 
 // One enlarged row: each source pixel written as often as its run says.
-void fillRuns(Pixel* __restrict out, const Pixel* __restrict in, const int32_t* runs,
+// The first `quads` source pixels have runs of at most four, each followed
+// by at least four pixels of the row: they go four pixels at a time, one
+// store per source pixel, and what a store writes past its run the next
+// run writes over. The rest go one pixel at a time.
+void fillRuns(Pixel* __restrict out, const Pixel* __restrict in, const int32_t* runs, size_t quads,
               size_t count) {
-  for (size_t s = 0; s < count; ++s) {
+  size_t s = 0;
+  for (; s < quads; ++s) {
     const Pixel value = in[s] | kBlack;
-    switch (runs[s]) {
-      case 3:
-        out[2] = value;
-        [[fallthrough]];
-      case 2:
-        out[1] = value;
-        [[fallthrough]];
-      case 1:
-        out[0] = value;
-        [[fallthrough]];
-      case 0:
-        break;
-      default:
-        for (int32_t r = 0; r < runs[s]; ++r) out[r] = value;
-    }
+    const Pixel quad[4] = {value, value, value, value};
+    std::memcpy(out, quad, sizeof quad);
+    out += runs[s];
+  }
+  for (; s < count; ++s) {
+    const Pixel value = in[s] | kBlack;
+    for (int32_t r = 0; r < runs[s]; ++r) out[r] = value;
     out += runs[s];
   }
 }
@@ -52,6 +49,10 @@ void NearestStretch::buildColumns(int32_t sw, int32_t dw, int32_t first, int32_t
   // runs, one per source column from the first visible one to the last.
   runs_.assign(static_cast<size_t>(columns_.back() - columns_.front() + 1), 0);
   for (int32_t i = 0; i < count; ++i) ++runs_[columns_[i] - columns_.front()];
+  quads_ = 0;
+  for (int32_t start = 0; quads_ < runs_.size() && runs_[quads_] <= 4 && start + 4 <= count;
+       start += runs_[quads_], ++quads_) {
+  }
   builtSw_ = sw;
   builtDw_ = dw;
   builtFirst_ = first;
@@ -86,7 +87,7 @@ void NearestStretch::run(ConstRasterView src, RasterView dst, int32_t dx, int32_
     } else if (sameWidth) {
       copyOpaque(out, src.row(static_cast<int32_t>(sy)) + i0, count);
     } else if (enlarging) {
-      fillRuns(out, src.row(static_cast<int32_t>(sy)) + columns_.front(), runs_.data(),
+      fillRuns(out, src.row(static_cast<int32_t>(sy)) + columns_.front(), runs_.data(), quads_,
                runs_.size());
     } else {
       gatherColumns(out, src.row(static_cast<int32_t>(sy)), columns_.data(), count);

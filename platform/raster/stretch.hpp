@@ -47,6 +47,7 @@ class NearestStretch {
   // enlargement, also how many destination columns each source column fills.
   std::vector<int32_t> columns_;
   std::vector<int32_t> runs_;
+  size_t quads_ = 0;  // leading runs that may be written four pixels at a time
   int32_t builtSw_ = -1, builtDw_ = -1, builtFirst_ = -1, builtCount_ = -1;
 };
 
