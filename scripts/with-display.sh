@@ -6,7 +6,8 @@
 # the root being wiped) with openbox on it is started for CMD and stopped
 # afterwards, also when CMD fails or this script is interrupted. The exit
 # status is CMD's. XDG_RUNTIME_DIR is pointed at a private directory when it
-# is unset, since Qt complains on stderr without one.
+# is unset, since Qt complains on stderr without one. LUPE_XVFB_ARGS adds
+# arguments to the private Xvfb (for example "-extension MIT-SHM").
 set -u
 
 if [ $# -eq 0 ]; then
@@ -75,7 +76,8 @@ start_xvfb() {
   local number pid
   for number in $(seq 20 99); do
     [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] && continue
-    Xvfb ":$number" -screen 0 1280x1024x24 -noreset -nolisten tcp \
+    # shellcheck disable=SC2086 # the extra arguments are words of their own
+    Xvfb ":$number" -screen 0 1280x1024x24 -noreset -nolisten tcp ${LUPE_XVFB_ARGS:-} \
       >"$workdir/xvfb.log" 2>&1 &
     pid=$!
     for _ in $(seq 100); do

@@ -20,39 +20,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// An ordinary managed window of the test's own, for the magnifier to stand
-// above or not.
-class OtherWindow {
- public:
-  OtherWindow(XDisplay& display, const Rect& at) : display_(display) {
-    xcb_connection_t* c = display.connection();
-    window_ = xcb_generate_id(c);
-    const uint32_t grey = 0x808080;
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, window_, display.root(), int16_t(at.x),
-                      int16_t(at.y), uint16_t(at.width), uint16_t(at.height), 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL,
-                      &grey);
-    // A position the user chose (USPosition), or openbox would place it.
-    std::vector<uint32_t> hints(18, 0);
-    hints[0] = 1;
-    hints[1] = uint32_t(at.x);
-    hints[2] = uint32_t(at.y);
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NORMAL_HINTS,
-                        XCB_ATOM_WM_SIZE_HINTS, 32, uint32_t(hints.size()), hints.data());
-    xcb_map_window(c, window_);
-    display.sync();
-  }
-  ~OtherWindow() {
-    xcb_destroy_window(display_.connection(), window_);
-    display_.sync();
-  }
-  xcb_window_t id() const { return window_; }
-
- private:
-  XDisplay& display_;
-  xcb_window_t window_ = XCB_NONE;
-};
-
 class WindowHandling : public ViewOnScreen {
  protected:
   bool above() {

@@ -98,6 +98,29 @@ bool GrabWatch::waitForGrab(std::chrono::milliseconds timeout) {
   });
 }
 
+OtherWindow::OtherWindow(XDisplay& display, const Rect& at, Kind kind) : display_(display) {
+  xcb_connection_t* c = display.connection();
+  window_ = xcb_generate_id(c);
+  const uint32_t values[] = {0x808080, kind == Kind::Unmanaged ? 1u : 0u};
+  xcb_create_window(c, XCB_COPY_FROM_PARENT, window_, display.root(), int16_t(at.x), int16_t(at.y),
+                    uint16_t(at.width), uint16_t(at.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                    XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+  // A position the user chose (USPosition), or openbox would place it.
+  std::vector<uint32_t> hints(18, 0);
+  hints[0] = 1;
+  hints[1] = uint32_t(at.x);
+  hints[2] = uint32_t(at.y);
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NORMAL_HINTS,
+                      XCB_ATOM_WM_SIZE_HINTS, 32, uint32_t(hints.size()), hints.data());
+  xcb_map_window(c, window_);
+  display.sync();
+}
+
+OtherWindow::~OtherWindow() {
+  xcb_destroy_window(display_.connection(), window_);
+  display_.sync();
+}
+
 void requestActivate(XDisplay& display, xcb_window_t window) {
   // data: source 2 (a pager), the time, no window of ours active
   display.sendToWindowManager(window, "_NET_ACTIVE_WINDOW", {2, XCB_CURRENT_TIME, 0});

@@ -65,6 +65,21 @@ class GrabWatch {
   xcb_window_t window_;
 };
 
+// A plain grey window of the test's own at `at`, mapped until destroyed:
+// managed, for the magnifier to stand above or not, or unmanaged
+// (override-redirect), lying over everything.
+class OtherWindow {
+ public:
+  enum class Kind { Managed, Unmanaged };
+  OtherWindow(XDisplay& display, const Rect& at, Kind kind = Kind::Managed);
+  ~OtherWindow();
+  xcb_window_t id() const { return window_; }
+
+ private:
+  XDisplay& display_;
+  xcb_window_t window_ = XCB_NONE;
+};
+
 // Polls findClientWindow until it finds one or `timeout` passes.
 std::optional<xcb_window_t> waitForClientWindow(XDisplay& display, pid_t pid,
                                                 std::chrono::milliseconds timeout);

@@ -1,0 +1,145 @@
+// The view as a window of its own: covered and uncovered it shows the
+// picture again, and the ticks that redraw it redraw nothing else, not even
+// the panel lying over it.
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <map>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <xcb/damage.h>
+
+#include "harness/controls.hpp"
+#include "harness/poll.hpp"
+#include "harness/view_test.hpp"
+
+namespace lupe::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Counts, with X DAMAGE, how often each of a set of windows is drawn into.
+class DrawingCount {
+ public:
+  DrawingCount(XDisplay& display, const std::vector<xcb_window_t>& windows) : display_(display) {
+    xcb_connection_t* c = display.connection();
+    auto* version = xcb_damage_query_version_reply(c, xcb_damage_query_version(c, 1, 1), nullptr);
+    available_ = version != nullptr;
+    std::free(version);
+    if (!available_) return;
+    notify_ = xcb_get_extension_data(c, &xcb_damage_id)->first_event + XCB_DAMAGE_NOTIFY;
+    for (const xcb_window_t window : windows) {
+      const xcb_damage_damage_t damage = xcb_generate_id(c);
+      xcb_damage_create(c, damage, window, XCB_DAMAGE_REPORT_LEVEL_NON_EMPTY);
+      windowOf_[damage] = window;
+    }
+    display.sync();
+  }
+  ~DrawingCount() {
+    for (const auto& [damage, window] : windowOf_) xcb_damage_destroy(display_.connection(), damage);
+    display_.sync();
+  }
+  bool available() const { return available_; }
+
+  // Takes in what was drawn since the last call; each drawing counts once.
+  void take() {
+    xcb_connection_t* c = display_.connection();
+    while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
+      if ((event->response_type & 0x7f) == notify_) {
+        const auto* notify = reinterpret_cast<xcb_damage_notify_event_t*>(event);
+        ++counts_[windowOf_[notify->damage]];
+        xcb_damage_subtract(c, notify->damage, XCB_NONE, XCB_NONE);
+      }
+      std::free(event);
+    }
+    xcb_flush(c);
+  }
+  int of(xcb_window_t window) const {
+    const auto it = counts_.find(window);
+    return it == counts_.end() ? 0 : it->second;
+  }
+  // Starts counting afresh. A window drawn into before now, whose notice
+  // may have gone, is reported again only once its damage is taken off.
+  void reset() {
+    take();
+    xcb_connection_t* c = display_.connection();
+    for (const auto& [damage, window] : windowOf_) xcb_damage_subtract(c, damage, XCB_NONE, XCB_NONE);
+    // Notices sent before the server took the damage off are in by the reply.
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    take();
+    counts_.clear();
+  }
+
+ private:
+  XDisplay& display_;
+  bool available_ = false;
+  uint8_t notify_ = 0;
+  std::map<xcb_damage_damage_t, xcb_window_t> windowOf_;
+  std::map<xcb_window_t, int> counts_;
+};
+
+class ViewWindow : public ViewOnScreen {
+ protected:
+  // The windows inside the client area: the view, the largest, and those above it.
+  std::vector<xcb_window_t> windowsInClient(xcb_window_t& view) {
+    std::vector<xcb_window_t> windows;
+    xcb_connection_t* c = display_->connection();
+    auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, window_), nullptr);
+    if (!tree) return windows;
+    const xcb_window_t* children = xcb_query_tree_children(tree);
+    windows.assign(children, children + xcb_query_tree_children_length(tree));
+    std::free(tree);
+    int largest = -1;
+    for (const xcb_window_t window : windows) {
+      const auto g = windowGeometry(*display_, window);
+      const int area = g ? g->client.width * g->client.height : 0;
+      if (area > largest) largest = area, view = window;
+    }
+    return windows;
+  }
+};
+
+TEST_F(ViewWindow, CoveredAndUncoveredShowsTheWholePictureAgain) {
+  ASSERT_NO_FATAL_FAILURE(startLupe());
+  int x = 0, y = 0;
+  ASSERT_NO_FATAL_FAILURE(pointerAwayFromWindow(3, x, y));
+  ASSERT_NO_FATAL_FAILURE(expectView("before", x, y, 3, closedPanelOverlays()));
+  const Rect client = geometry().client;
+  for (const Rect cover : {client, Rect{client.x + 40, client.y + 30, 200, 120}}) {
+    {
+      OtherWindow over(*display_, cover, OtherWindow::Kind::Unmanaged);
+      const Rect middle{cover.x + cover.width / 2, cover.y + cover.height / 2, 1, 1};
+      ASSERT_TRUE(pollUntil(5s, [&] { return display_->readRoot(middle).at(0, 0) == 0x808080u; }))
+          << "the covering window does not show";
+    }
+    ASSERT_NO_FATAL_FAILURE(expectView("uncovered", x, y, 3, closedPanelOverlays()));
+  }
+}
+
+TEST_F(ViewWindow, TicksDrawTheViewAndNothingAboveItWithThePanelOpen) {
+  ASSERT_NO_FATAL_FAILURE(startLupe());
+  clickInClient(settingsButtonRect());
+  int x = 0, y = 0;
+  ASSERT_NO_FATAL_FAILURE(pointerAwayFromWindow(3, x, y));
+  ASSERT_NO_FATAL_FAILURE(expectView("panel-open", x, y, 3, openPanelOverlays()));
+
+  xcb_window_t view = XCB_NONE;
+  const std::vector<xcb_window_t> windows = windowsInClient(view);
+  ASSERT_GE(windows.size(), 2u) << "the view and the controls above it are not windows of their own";
+  DrawingCount drawn(*display_, windows);
+  if (!drawn.available()) GTEST_SKIP() << "the X server offers no DAMAGE";
+  drawn.reset();
+  // Twenty ticks' worth of frames.
+  ASSERT_TRUE(pollUntil(5s, [&] {
+    drawn.take();
+    return drawn.of(view) >= 20;
+  })) << "the view was drawn " << drawn.of(view) << " times";
+  for (const xcb_window_t window : windows) {
+    if (window == view) continue;
+    EXPECT_EQ(drawn.of(window), 0) << "window " << window << " was drawn again";
+  }
+}
+
+}  // namespace
+}  // namespace lupe::e2e
