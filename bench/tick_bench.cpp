@@ -1,7 +1,8 @@
 // One whole sampling tick of the real window logic at the view's first size
-// and zoom 3, reading the real screen ($DISPLAY) through MIT-SHM, beside
-// memcpy of the view's bytes. The toolkit is left out: a headless host keeps
-// the controls, so what is measured is the tick itself, not the repaint.
+// and zoom 3, reading the real screen ($DISPLAY) through MIT-SHM and showing
+// the composed frame in a window of its own as the view does (lines laid in
+// place, ShmPutImage), beside memcpy of the view's bytes. The toolkit is
+// left out: a headless host keeps the controls.
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -12,8 +13,10 @@
 #include "app/frm_lupe.hpp"
 #include "platform/controls/control_host.hpp"
 #include "platform/emulation/emulated_desktop.hpp"
+#include "platform/controls/view_composer.hpp"
 #include "platform/runtime/runtime_error.hpp"
 #include "platform/x11/x11_screen_source.hpp"
+#include "platform/x11/x11_view_output.hpp"
 
 namespace {
 
@@ -80,11 +83,29 @@ void BM_WholeTick(benchmark::State& state) {
   form.Resize.raise();
   if (form.Picture1.ScaleWidth() != 719 || form.Picture1.ScaleHeight() != 340)
     state.SkipWithError("the view does not have its first size");
+  // A window of the view's size to show the frames in.
+  xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+  const xcb_screen_t* root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+  const xcb_window_t window = xcb_generate_id(connection);
+  xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, root->root, 0, 0, 719, 340, 0,
+                    XCB_WINDOW_CLASS_INPUT_OUTPUT, root->root_visual, 0, nullptr);
+  xcb_map_window(connection, window);
+  xcb_flush(connection);
+  auto output = lupe::x11::X11ViewOutput::open(window);
+  if (!output) state.SkipWithError("no output for the window");
+  form.Picture1.surface().useMemory(output.get());
+  lupe::ViewComposer composer;
+  const lupe::SystemColors colors = [](lupe::Color) { return lupe::kBlack; };
   for (auto _ : state) {
     form.Timer1.Tick.raise();
+    const lupe::ConstRasterView frame = composer.composeInPlace(form.Picture1, colors);
+    output->show({0, 0, frame.width, frame.height});
     benchmark::ClobberMemory();
   }
-  state.counters["shm"] = screen->usesSharedMemory() ? 1 : 0;
+  state.counters["shm"] = screen->usesSharedMemory() && output->usesSharedMemory() ? 1 : 0;
+  form.Picture1.surface().useMemory(nullptr);
+  output.reset();
+  xcb_disconnect(connection);
 }
 BENCHMARK(BM_WholeTick)->Unit(benchmark::kMicrosecond);
 

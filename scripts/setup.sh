@@ -8,6 +8,7 @@ packages=(
   # build
   cmake g++ make ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xtest0-dev
+  libxcb-damage0-dev
   libgtest-dev libgmock-dev libbenchmark-dev googletest
   # the Windows cross-build of the portable part and its unit tests under Wine
   mingw-w64 wine wine64

@@ -1,0 +1,318 @@
+// Measures a running magnifier from outside, at the X level, so that any
+// magnifier can be measured the same way:
+//   view_meter --pid PID [--server-pid PID] [--seconds S] [--changes N] [--maximise]
+// Finds the client window of PID (or the newest client), optionally has the
+// window manager maximise it, then reports over S seconds with the pointer
+// still: frames shown per second (X DAMAGE on the window and everything in
+// it), the program's and the X server's CPU, the program's peak resident
+// memory; then, N times, the latency from a change of the screen under the
+// pointer (a small window of ours changing its colour) to the window showing
+// it. One line of "key=value" pairs, for the script to print.
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <poll.h>
+#include <unistd.h>
+#include <xcb/damage.h>
+#include <xcb/xcb.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Options {
+  int pid = 0, serverPid = 0, changes = 300;
+  double seconds = 8;
+  bool maximise = false;
+};
+
+double cpuSeconds(int pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  // Fields after the command's closing parenthesis; utime and stime are 14 and 15.
+  std::istringstream rest(line.substr(line.rfind(')') + 2));
+  std::string field;
+  double used = 0;
+  for (int i = 3; rest >> field && i <= 15; ++i)
+    if (i >= 14) used += std::stod(field);
+  return used / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+long peakResidentKb(int pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+  return -1;
+}
+
+class Meter {
+ public:
+  explicit Meter(const Options& options) : o_(options) {
+    c_ = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c_)) fail("no X display");
+    screen_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
+    auto* version = xcb_damage_query_version_reply(c_, xcb_damage_query_version(c_, 1, 1), nullptr);
+    if (!version) fail("the X server has no DAMAGE extension");
+    std::free(version);
+    damageEvent_ = xcb_get_extension_data(c_, &xcb_damage_id)->first_event + XCB_DAMAGE_NOTIFY;
+  }
+  ~Meter() { xcb_disconnect(c_); }
+
+  void run() {
+    target_ = findClient();
+    if (o_.maximise) maximise();
+    placePatch();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // settle after start and maximise
+    watchTree(target_);
+    measureFrames();
+    measureLatency();
+    std::printf("peak_rss_mb=%.1f\n", peakResidentKb(o_.pid) / 1024.0);
+  }
+
+ private:
+  [[noreturn]] static void fail(const char* why) {
+    std::fprintf(stderr, "view_meter: %s\n", why);
+    std::exit(1);
+  }
+
+  xcb_atom_t atom(const char* name) {
+    auto* r = xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, std::strlen(name), name), nullptr);
+    const xcb_atom_t a = r ? r->atom : 0;
+    std::free(r);
+    return a;
+  }
+
+  std::vector<uint32_t> cardinals(xcb_window_t window, xcb_atom_t property, xcb_atom_t type) {
+    std::vector<uint32_t> values;
+    auto* r = xcb_get_property_reply(
+        c_, xcb_get_property(c_, 0, window, property, type, 0, 4096), nullptr);
+    if (r && r->format == 32) {
+      const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(r));
+      values.assign(v, v + xcb_get_property_value_length(r) / 4);
+    }
+    std::free(r);
+    return values;
+  }
+
+  // The client of the pid, or the newest client when none names its pid.
+  xcb_window_t findClient() {
+    const xcb_atom_t list = atom("_NET_CLIENT_LIST"), pidAtom = atom("_NET_WM_PID");
+    const auto deadline = Clock::now() + std::chrono::seconds(20);
+    while (Clock::now() < deadline) {
+      const auto clients = cardinals(screen_->root, list, XCB_ATOM_WINDOW);
+      for (const uint32_t w : clients) {
+        const auto pid = cardinals(w, pidAtom, XCB_ATOM_CARDINAL);
+        if (!pid.empty() && static_cast<int>(pid[0]) == o_.pid) return w;
+      }
+      if (!clients.empty() && Clock::now() > deadline - std::chrono::seconds(15))
+        return clients.back();
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    fail("no client window appeared");
+  }
+
+  void maximise() {
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = target_;
+    message.type = atom("_NET_WM_STATE");
+    message.data.data32[0] = 1;  // add
+    message.data.data32[1] = atom("_NET_WM_STATE_MAXIMIZED_VERT");
+    message.data.data32[2] = atom("_NET_WM_STATE_MAXIMIZED_HORZ");
+    message.data.data32[3] = 1;
+    xcb_send_event(c_, 0, screen_->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(c_);
+  }
+
+  // A 64 x 64 window of ours centred on the pointer, above everything.
+  void placePatch() {
+    auto* p = xcb_query_pointer_reply(c_, xcb_query_pointer(c_, screen_->root), nullptr);
+    if (!p) fail("no pointer");
+    patch_ = xcb_generate_id(c_);
+    const uint32_t values[] = {colour_, 1};
+    xcb_create_window(c_, XCB_COPY_FROM_PARENT, patch_, screen_->root, p->root_x - 32,
+                      p->root_y - 32, 64, 64, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      screen_->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+    std::free(p);
+    xcb_map_window(c_, patch_);
+    xcb_flush(c_);
+  }
+
+  void watchTree(xcb_window_t window) {
+    const xcb_damage_damage_t damage = xcb_generate_id(c_);
+    xcb_damage_create(c_, damage, window, XCB_DAMAGE_REPORT_LEVEL_NON_EMPTY);
+    auto* tree = xcb_query_tree_reply(c_, xcb_query_tree(c_, window), nullptr);
+    if (!tree) return;
+    const xcb_window_t* children = xcb_query_tree_children(tree);
+    for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) watchTree(children[i]);
+    std::free(tree);
+  }
+
+  // Waits up to `ms` for damage; true when some came (and was taken off again).
+  bool awaitDamage(int ms) {
+    xcb_flush(c_);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+      while (xcb_generic_event_t* event = xcb_poll_for_event(c_)) {
+        const bool damaged = (event->response_type & 0x7f) == damageEvent_;
+        if (damaged) {
+          const auto* notify = reinterpret_cast<xcb_damage_notify_event_t*>(event);
+          xcb_damage_subtract(c_, notify->damage, XCB_NONE, XCB_NONE);
+        }
+        std::free(event);
+        if (damaged) return true;
+      }
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+      if (left.count() <= 0) return false;
+      pollfd fd{xcb_get_file_descriptor(c_), POLLIN, 0};
+      poll(&fd, 1, static_cast<int>(left.count()));
+    }
+  }
+
+  void measureFrames() {
+    while (awaitDamage(0)) {
+    }
+    const double ownBefore = cpuSeconds(o_.pid);
+    const double serverBefore = o_.serverPid ? cpuSeconds(o_.serverPid) : 0;
+    const auto start = Clock::now();
+    const auto end = start + std::chrono::milliseconds(static_cast<int64_t>(o_.seconds * 1000));
+    int frames = 0;
+    auto last = start - std::chrono::seconds(1);
+    while (Clock::now() < end) {
+      if (!awaitDamage(50)) continue;
+      // Damage to several windows of one frame arrives together.
+      const auto now = Clock::now();
+      if (now - last > std::chrono::milliseconds(3)) ++frames;
+      last = now;
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const double own = cpuSeconds(o_.pid) - ownBefore;
+    const double server = o_.serverPid ? cpuSeconds(o_.serverPid) - serverBefore : -1;
+    const double perFrame = frames > 0 ? 1000.0 / frames : 0;
+    std::printf("fps=%.1f own_cpu_pct=%.2f own_ms_per_frame=%.3f server_cpu_pct=%.2f "
+                "server_ms_per_frame=%.3f ",
+                frames / seconds, 100 * own / seconds, own * perFrame,
+                100 * server / seconds, server * perFrame);
+  }
+
+  uint32_t pixelAt(int x, int y) {
+    auto* image = xcb_get_image_reply(
+        c_, xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, target_, x, y, 1, 1, ~0u), nullptr);
+    uint32_t value = 0xffffffffu;
+    if (image && xcb_get_image_data_length(image) >= 4)
+      std::memcpy(&value, xcb_get_image_data(image), 4);
+    std::free(image);
+    return value & 0x00ffffffu;
+  }
+
+  // Where the window shows the patch: a point well inside it, off its centre
+  // (where a crosshair may lie).
+  std::optional<std::pair<int, int>> findPatch() {
+    auto* g = xcb_get_geometry_reply(c_, xcb_get_geometry(c_, target_), nullptr);
+    if (!g) return std::nullopt;
+    const int w = g->width, h = g->height;
+    std::free(g);
+    // The patch itself, lying over the window, is not the window showing it.
+    auto* t = xcb_translate_coordinates_reply(
+        c_, xcb_translate_coordinates(c_, patch_, target_, 0, 0), nullptr);
+    const int px0 = t ? t->dst_x : -1000, py0 = t ? t->dst_y : -1000;
+    std::free(t);
+    const auto onPatch = [&](int x, int y) {
+      return x >= px0 - 2 && x < px0 + 66 && y >= py0 - 2 && y < py0 + 66;
+    };
+    int left = w, top = h, right = -1, bottom = -1;
+    for (int y = 0; y < h; y += 2) {
+      auto* row = xcb_get_image_reply(
+          c_, xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, target_, 0, y, w, 1, ~0u), nullptr);
+      if (!row) continue;
+      const auto* px = reinterpret_cast<const uint32_t*>(xcb_get_image_data(row));
+      for (int x = 0; x < w; ++x) {
+        if ((px[x] & 0x00ffffffu) != colour_ || onPatch(x, y)) continue;
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
+      }
+      std::free(row);
+    }
+    if (right < 0) return std::nullopt;
+    const std::pair at{left + (right - left) * 3 / 4, top + (bottom - top) * 3 / 4};
+    if (onPatch(at.first, at.second)) return std::nullopt;
+    return at;
+  }
+
+  void measureLatency() {
+    const auto at = findPatch();
+    if (!at) {
+      std::printf("latency=not_seen ");
+      return;
+    }
+    std::vector<double> ms;
+    std::minstd_rand random(7);
+    for (int i = 1; i <= o_.changes; ++i) {
+      // At a random moment between two frames, not just after one.
+      std::this_thread::sleep_for(std::chrono::microseconds(random() % 50000));
+      colour_ = 0x102030u + static_cast<uint32_t>(i % 2 ? 0x405060 * (i % 3 + 1) : 0x050a0f * (i % 7));
+      xcb_change_window_attributes(c_, patch_, XCB_CW_BACK_PIXEL, &colour_);
+      xcb_clear_area(c_, 0, patch_, 0, 0, 0, 0);
+      while (awaitDamage(0)) {
+      }
+      const auto changed = Clock::now();
+      while (Clock::now() - changed < std::chrono::seconds(1)) {
+        awaitDamage(20);
+        if (pixelAt(at->first, at->second) == colour_) {
+          ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - changed).count());
+          break;
+        }
+      }
+    }
+    if (ms.empty()) {
+      std::printf("latency=never_shown ");
+      return;
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("latency_median_ms=%.1f latency_p95_ms=%.1f latency_shown=%zu/%d ",
+                ms[ms.size() / 2], ms[ms.size() * 95 / 100], ms.size(), o_.changes);
+  }
+
+  Options o_;
+  xcb_connection_t* c_;
+  xcb_screen_t* screen_;
+  uint8_t damageEvent_ = 0;
+  xcb_window_t target_ = 0, patch_ = 0;
+  uint32_t colour_ = 0xc03a7eu;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    const char* next = i + 1 < argc ? argv[i + 1] : "0";
+    if (a == "--pid") o.pid = std::atoi(next), ++i;
+    else if (a == "--server-pid") o.serverPid = std::atoi(next), ++i;
+    else if (a == "--seconds") o.seconds = std::atof(next), ++i;
+    else if (a == "--changes") o.changes = std::atoi(next), ++i;
+    else if (a == "--maximise") o.maximise = true;
+  }
+  if (o.pid <= 0) {
+    std::fprintf(stderr, "usage: view_meter --pid PID [--server-pid PID] [--seconds S] "
+                         "[--changes N] [--maximise]\n");
+    return 2;
+  }
+  Meter(o).run();
+}
