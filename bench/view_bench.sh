@@ -5,19 +5,23 @@
 # (X DAMAGE), the program's own CPU and the X server's, the program's peak
 # resident memory and the latency from a change of the screen under the
 # pointer to the window showing it (see view_meter.cpp).
-#   bench/view_bench.sh [--seconds S] [--changes N] [-- COMMAND ...]
+#   bench/view_bench.sh [--seconds S] [--changes N] [--keys KEYS] [-- COMMAND ...]
 # Without a command it measures build/tevka-lupe, setting the zoom with its
 # slider. Another magnifier's command may use {zoom} and its source area
 # centred on the pointer, {sw}x{sh}+{sx}+{sy}, for example
-#   bench/view_bench.sh -- xzoom -mag {zoom} -source {sw}x{sh}+{sx}+{sy}
+#   bench/view_bench.sh --keys "d d d" -- xzoom -mag {zoom} -source {sw}x{sh}+{sx}+{sy}
+# where KEYS are typed into the program's window once it is up (xzoom's "d"
+# shortens its delay between frames: 200, 100, 50, 10 ms).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=8
 changes=300
+keys=""
 while [ $# -gt 0 ] && [ "$1" != "--" ]; do
   case $1 in
     --seconds) seconds=$2; shift 2 ;;
     --changes) changes=$2; shift 2 ;;
+    --keys) keys=$2; shift 2 ;;
     *) echo "usage: $0 [--seconds S] [--changes N] [-- COMMAND ...]" >&2; exit 2 ;;
   esac
 done
@@ -28,7 +32,7 @@ command=("$@")
 if [ -z "${INSIDE_DISPLAY:-}" ]; then
   # Always a private display: nothing else draws while we measure.
   INSIDE_DISPLAY=1 exec env -u DISPLAY bash scripts/with-display.sh bash "$0" \
-    --seconds "$seconds" --changes "$changes" -- "${command[@]}"
+    --seconds "$seconds" --changes "$changes" --keys "$keys" -- "${command[@]}"
 fi
 
 meter=build/bench/view_meter
@@ -63,6 +67,11 @@ run_case() {
   xdotool mousemove $pointer_x $pointer_y
   "${args[@]}" >/dev/null 2>&1 &
   local pid=$!
+  if [ -n "$keys" ]; then
+    sleep 1.5  # the new window has the focus
+    # shellcheck disable=SC2086 # one word per key
+    xdotool key $keys
+  fi
   if [[ "${command[*]}" != *"{zoom}"* ]] && [ "$zoom" != 3 ]; then
     sleep 2
     set_our_zoom "$pid" "$([ "$zoom" = 1 ] && echo Home || echo End)"

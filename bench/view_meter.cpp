@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <random>
@@ -23,7 +24,6 @@
 #include <vector>
 
 #include <poll.h>
-#include <unistd.h>
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
 
@@ -37,23 +37,24 @@ struct Options {
   bool maximise = false;
 };
 
+// CPU time of all the process's threads, in nanoseconds' precision (the
+// scheduler's own account), in seconds.
 double cpuSeconds(int pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string line;
-  std::getline(stat, line);
-  // Fields after the command's closing parenthesis; utime and stime are 14 and 15.
-  std::istringstream rest(line.substr(line.rfind(')') + 2));
-  std::string field;
   double used = 0;
-  for (int i = 3; rest >> field && i <= 15; ++i)
-    if (i >= 14) used += std::stod(field);
-  return used / static_cast<double>(sysconf(_SC_CLK_TCK));
+  const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+  for (const auto& task : std::filesystem::directory_iterator(tasks)) {
+    std::ifstream stat(task.path() / "schedstat");
+    double ns = 0;
+    if (stat >> ns) used += ns / 1e9;
+  }
+  return used;
 }
 
-long peakResidentKb(int pid) {
+// A field of /proc/PID/status in kB ("VmHWM", "RssAnon", ...).
+long statusKb(int pid, const std::string& field) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   for (std::string line; std::getline(status, line);)
-    if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+    if (line.rfind(field + ":", 0) == 0) return std::atol(line.c_str() + field.size() + 1);
   return -1;
 }
 
@@ -78,7 +79,10 @@ class Meter {
     watchTree(target_);
     measureFrames();
     measureLatency();
-    std::printf("peak_rss_mb=%.1f\n", peakResidentKb(o_.pid) / 1024.0);
+    // Resident memory at its peak, and of it now what is the program's own
+    // (its heap and shared memory) rather than library code shared with others.
+    std::printf("peak_rss_mb=%.1f own_mb=%.1f\n", statusKb(o_.pid, "VmHWM") / 1024.0,
+                (statusKb(o_.pid, "RssAnon") + statusKb(o_.pid, "RssShmem")) / 1024.0);
   }
 
  private:

@@ -79,8 +79,10 @@ int32_t EmulatedDesktop::StretchBlt(Handle dst, int32_t x, int32_t y, int32_t wi
   if (!target || !find(src, Kind::ScreenContext) || rop != SRCCOPY) return 0;
   // Mirroring through negative extents is not needed by the program and not offered.
   if (width <= 0 || height <= 0 || srcWidth <= 0 || srcHeight <= 0) return 0;
-  const ConstRasterView source = captureScreen(screen_, {srcX, srcY, srcWidth, srcHeight}, captured_);
-  stretch_.run(source, target->surface->pixelsToCover({x, y, width, height}), x, y, width, height);
+  // What lies past the screen's edges, or cannot be read, shows black.
+  const ScreenPart part = readOnScreenPart(screen_, {srcX, srcY, srcWidth, srcHeight}, captured_);
+  stretch_.run(part.pixels, part.area, srcWidth, srcHeight,
+               target->surface->pixelsToCover({x, y, width, height}), x, y, width, height);
   if (target->drawn) target->drawn();
   return 1;
 }

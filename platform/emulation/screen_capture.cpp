@@ -20,13 +20,15 @@ bool captureScreen(ScreenSource& source, const PixelRect& area, RasterView out) 
   return false;
 }
 
-ConstRasterView captureScreen(ScreenSource& source, const PixelRect& area, Raster& spare) {
+ScreenPart readOnScreenPart(ScreenSource& source, const PixelRect& area, Raster& spare) {
+  const PixelRect onScreen = intersection(area, source.bounds());
+  if (onScreen.empty()) return {};
+  const PixelRect part{onScreen.x - area.x, onScreen.y - area.y, onScreen.width, onScreen.height};
   ConstRasterView pixels;
-  if (intersection(area, source.bounds()) == area && source.readInPlace(area, pixels))
-    return pixels;
-  spare.reshape(area.width, area.height);
-  captureScreen(source, area, spare.view());
-  return spare.view();
+  if (source.readInPlace(onScreen, pixels)) return {part, pixels};
+  spare.reshape(onScreen.width, onScreen.height);
+  if (!source.read(onScreen, spare.view())) return {};
+  return {part, spare.view()};
 }
 
 }  // namespace lupe

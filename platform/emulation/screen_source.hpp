@@ -30,9 +30,13 @@ class ScreenSource {
 // the part on the screen is read, the rest, and all of it when the read
 // fails, is black, so nothing is ever left undefined.
 bool captureScreen(ScreenSource& source, const PixelRect& area, RasterView out);
-// The same rectangle without a copy where the source allows it (all of it
-// on the screen and read in place), else captured into `spare`. The pixels
-// are valid until the next read; their alpha bytes may be anything.
-ConstRasterView captureScreen(ScreenSource& source, const PixelRect& area, Raster& spare);
+// The part of a screen rectangle that lies on the screen, and its pixels.
+struct ScreenPart {
+  PixelRect area;          // within the rectangle; empty when none of it could be read
+  ConstRasterView pixels;  // alpha bytes may be anything
+};
+// Reads the on-screen part of `area`: in place where the source allows it,
+// else into `spare`. Valid until the next read.
+ScreenPart readOnScreenPart(ScreenSource& source, const PixelRect& area, Raster& spare);
 
 }  // namespace lupe

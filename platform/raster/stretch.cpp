@@ -7,18 +7,20 @@ namespace lupe {
 namespace {
 
 // One enlarged row: each source pixel written as often as its run says.
-// The first `quads` source pixels have runs of at most four, each followed
-// by at least four pixels of the row: they go four pixels at a time, one
-// store per source pixel, and what a store writes past its run the next
-// run writes over. The rest go one pixel at a time.
+// The first `quads` source pixels are followed by at least four pixels of
+// the row: their runs go four pixels a store, the last store of a run
+// ending where it ends; what a store of a short run writes past its end the
+// next run writes over. The rest go one pixel at a time.
 void fillRuns(Pixel* __restrict out, const Pixel* __restrict in, const int32_t* runs, size_t quads,
               size_t count) {
   size_t s = 0;
   for (; s < quads; ++s) {
+    const int32_t run = runs[s];
     const Pixel value = in[s] | kBlack;
     const Pixel quad[4] = {value, value, value, value};
     std::memcpy(out, quad, sizeof quad);
-    out += runs[s];
+    for (int32_t k = 4; k < run; k += 4) std::memcpy(out + std::min(k, run - 4), quad, sizeof quad);
+    out += run;
   }
   for (; s < count; ++s) {
     const Pixel value = in[s] | kBlack;
@@ -38,30 +40,53 @@ void copyOpaque(Pixel* __restrict out, const Pixel* __restrict in, int32_t count
   for (int32_t i = 0; i < count; ++i) out[i] = in[i] | kBlack;
 }
 
+// The first index in [from, to) whose source index is `at` or more; `to`
+// when there is none. Source indices grow with the index.
+int32_t firstShowing(const StretchMap& map, int32_t from, int32_t to, int64_t at) {
+  while (from < to) {
+    const int32_t middle = from + (to - from) / 2;
+    if (map(middle) < at) {
+      from = middle + 1;
+    } else {
+      to = middle;
+    }
+  }
+  return from;
+}
+
 }  // namespace
 
-void NearestStretch::buildColumns(int32_t sw, int32_t dw, int32_t first, int32_t count) {
-  if (sw == builtSw_ && dw == builtDw_ && first == builtFirst_ && count == builtCount_) return;
+void NearestStretch::buildColumns(int32_t sw, int32_t dw, int32_t first, int32_t count,
+                                  int32_t origin) {
+  if (sw == builtSw_ && dw == builtDw_ && first == builtFirst_ && count == builtCount_ &&
+      origin == builtOrigin_)
+    return;
   columns_.resize(static_cast<size_t>(count));
   const StretchMap column(sw, dw);
-  for (int32_t i = 0; i < count; ++i) columns_[i] = column(first + i);
+  for (int32_t i = 0; i < count; ++i) columns_[i] = column(first + i) - origin;
   // Source columns come in order, so the destination row is a sequence of
   // runs, one per source column from the first visible one to the last.
   runs_.assign(static_cast<size_t>(columns_.back() - columns_.front() + 1), 0);
   for (int32_t i = 0; i < count; ++i) ++runs_[columns_[i] - columns_.front()];
   quads_ = 0;
-  for (int32_t start = 0; quads_ < runs_.size() && runs_[quads_] <= 4 && start + 4 <= count;
+  for (int32_t start = 0; quads_ < runs_.size() && start + std::max(runs_[quads_], 4) <= count;
        start += runs_[quads_], ++quads_) {
   }
   builtSw_ = sw;
   builtDw_ = dw;
   builtFirst_ = first;
   builtCount_ = count;
+  builtOrigin_ = origin;
 }
 
 void NearestStretch::run(ConstRasterView src, RasterView dst, int32_t dx, int32_t dy, int32_t dw,
                          int32_t dh) {
-  if (src.width <= 0 || src.height <= 0 || dw <= 0 || dh <= 0) return;
+  run(src, {0, 0, src.width, src.height}, src.width, src.height, dst, dx, dy, dw, dh);
+}
+
+void NearestStretch::run(ConstRasterView known, const PixelRect& part, int32_t sw, int32_t sh,
+                         RasterView dst, int32_t dx, int32_t dy, int32_t dw, int32_t dh) {
+  if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return;
   // The visible part of the destination rectangle, in its own coordinates.
   const int32_t i0 = std::max<int64_t>(0, -int64_t{dx});
   const int32_t i1 = std::min<int64_t>(dw, int64_t{dst.width} - dx);
@@ -69,28 +94,39 @@ void NearestStretch::run(ConstRasterView src, RasterView dst, int32_t dx, int32_
   const int32_t j1 = std::min<int64_t>(dh, int64_t{dst.height} - dy);
   if (i1 <= i0 || j1 <= j0) return;
 
-  const int32_t count = i1 - i0;
-  const bool sameWidth = src.width == dw;
-  const bool enlarging = dw > src.width;
-  if (!sameWidth) buildColumns(src.width, dw, i0, count);
-  const size_t rowBytes = static_cast<size_t>(count) * sizeof(Pixel);
+  // The destination columns and rows that show the known part; the rest is black.
+  const StretchMap column(sw, dw), row(sh, dh);
+  const bool anything = !part.empty() && known.width >= part.width && known.height >= part.height;
+  const int32_t ia = anything ? firstShowing(column, i0, i1, part.x) : i0;
+  const int32_t ib = anything ? firstShowing(column, ia, i1, int64_t{part.x} + part.width) : ia;
+  const int32_t ja = anything ? firstShowing(row, j0, j1, part.y) : j0;
+  const int32_t jb = anything ? firstShowing(row, ja, j1, int64_t{part.y} + part.height) : ja;
+  dst.fill({dx + i0, dy + j0, i1 - i0, ja - j0}, kBlack);
+  dst.fill({dx + i0, dy + jb, i1 - i0, j1 - jb}, kBlack);
+  dst.fill({dx + i0, dy + ja, ia - i0, jb - ja}, kBlack);
+  dst.fill({dx + ib, dy + ja, i1 - ib, jb - ja}, kBlack);
+  if (ib <= ia || jb <= ja) return;
 
-  const StretchMap row(src.height, dh);
+  const int32_t count = ib - ia;
+  const bool sameWidth = sw == dw;
+  const bool enlarging = dw > sw;
+  if (!sameWidth) buildColumns(sw, dw, ia, count, part.x);
+  const size_t rowBytes = static_cast<size_t>(count) * sizeof(Pixel);
   int64_t previousSource = -1;
   Pixel* previousRow = nullptr;
-  for (int32_t j = j0; j < j1; ++j) {
-    const int64_t sy = row(j);
-    Pixel* out = dst.row(dy + j) + dx + i0;
+  for (int32_t j = ja; j < jb; ++j) {
+    const int64_t sy = row(j) - part.y;
+    const Pixel* in = known.row(static_cast<int32_t>(sy));
+    Pixel* out = dst.row(dy + j) + dx + ia;
     if (sy == previousSource) {
       // Enlarged rows repeat: copy the finished row instead of gathering again.
       std::memcpy(out, previousRow, rowBytes);
     } else if (sameWidth) {
-      copyOpaque(out, src.row(static_cast<int32_t>(sy)) + i0, count);
+      copyOpaque(out, in + ia - part.x, count);
     } else if (enlarging) {
-      fillRuns(out, src.row(static_cast<int32_t>(sy)) + columns_.front(), runs_.data(), quads_,
-               runs_.size());
+      fillRuns(out, in + columns_.front(), runs_.data(), quads_, runs_.size());
     } else {
-      gatherColumns(out, src.row(static_cast<int32_t>(sy)), columns_.data(), count);
+      gatherColumns(out, in, columns_.data(), count);
     }
     previousSource = sy;
     previousRow = out;

@@ -39,16 +39,23 @@ class NearestStretch {
   // lies at (dx, dy) of `dst`; only the part inside `dst` is written.
   // Nothing is written when either rectangle is empty.
   void run(ConstRasterView src, RasterView dst, int32_t dx, int32_t dy, int32_t dw, int32_t dh);
+  // The same for a sw x sh source of which only the rectangle `part` is
+  // known, its pixels in `known`, and the rest is black (a screen rectangle
+  // reaching past the screen's edges).
+  void run(ConstRasterView known, const PixelRect& part, int32_t sw, int32_t sh, RasterView dst,
+           int32_t dx, int32_t dy, int32_t dw, int32_t dh);
 
  private:
-  void buildColumns(int32_t sw, int32_t dw, int32_t first, int32_t count);
+  // Column table for `count` destination columns from `first`, as indices
+  // into source pixels that begin at source column `origin`.
+  void buildColumns(int32_t sw, int32_t dw, int32_t first, int32_t count, int32_t origin);
 
   // For each visible destination column its source column; for an
   // enlargement, also how many destination columns each source column fills.
   std::vector<int32_t> columns_;
   std::vector<int32_t> runs_;
-  size_t quads_ = 0;  // leading runs that may be written four pixels at a time
-  int32_t builtSw_ = -1, builtDw_ = -1, builtFirst_ = -1, builtCount_ = -1;
+  size_t quads_ = 0;  // leading runs that are written four pixels at a time
+  int32_t builtSw_ = -1, builtDw_ = -1, builtFirst_ = -1, builtCount_ = -1, builtOrigin_ = 0;
 };
 
 }  // namespace lupe

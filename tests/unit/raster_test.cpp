@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -68,6 +69,37 @@ TEST(NearestStretch, OnlyThePartInsideTheTargetIsWrittenAndEmptySizesWriteNothin
   Raster target(4, 4, kUntouched);
   stretch.run(ConstRasterView{}, target.view(), 0, 0, 4, 4);
   expectEveryPixel(target.view(), [](int32_t, int32_t) { return kUntouched; });
+}
+
+// A source reaching past the screen: only its part on the screen is known,
+// every destination pixel that shows a source pixel outside it is black.
+TEST(NearestStretch, ASourceKnownOnlyInPartIsBlackElsewhereWithTheSameMapping) {
+  const struct {
+    int32_t sw, sh;
+    PixelRect part;
+    int32_t dx, dy, dw, dh;
+  } cases[] = {{10, 8, {3, 2, 7, 6}, 0, 0, 30, 24},  {10, 8, {0, 0, 4, 5}, -7, 3, 30, 24},
+               {240, 113, {100, 0, 140, 50}, 0, 0, 719, 340}, {12, 12, {2, 3, 8, 8}, 0, 0, 12, 12},
+               {20, 20, {5, 5, 10, 10}, 1, 1, 7, 7},   {9, 9, {}, 0, 0, 18, 18}};
+  NearestStretch stretch;
+  for (const auto& c : cases) {
+    Raster known(c.part.width + 2, std::max(c.part.height, 1), kUntouched);
+    for (int32_t y = 0; y < c.part.height; ++y)
+      for (int32_t x = 0; x < c.part.width; ++x)
+        known.view().row(y)[x] = screenPixel(c.part.x + x, c.part.y + y) & 0x00ffffffu;
+    Raster target(40, 30, kUntouched);
+    if (c.sw == 240) target = Raster(719, 340, kUntouched);
+    stretch.run(known.view(), c.part, c.sw, c.sh, target.view(), c.dx, c.dy, c.dw, c.dh);
+    SCOPED_TRACE(testing::Message() << c.sw << "x" << c.sh << " over " << c.dw << "x" << c.dh);
+    expectEveryPixel(target.view(), [&](int32_t x, int32_t y) {
+      const int64_t i = x - c.dx, j = y - c.dy;
+      if (i < 0 || j < 0 || i >= c.dw || j >= c.dh) return kUntouched;
+      const int32_t sx = gdiSource(i, c.sw, c.dw), sy = gdiSource(j, c.sh, c.dh);
+      const bool inside = sx >= c.part.x && sx < c.part.x + c.part.width && sy >= c.part.y &&
+                          sy < c.part.y + c.part.height;
+      return inside ? screenPixel(sx, sy) : kBlack;
+    });
+  }
 }
 
 TEST(Raster, ResizingKeepsTheTopLeftPixelsAndAnEmptySideKeepsNone) {
