@@ -12,6 +12,7 @@
 #include "app/version_info.hpp"
 #include "platform/controls/form_runtime.hpp"
 #include "platform/emulation/emulated_desktop.hpp"
+#include "platform/qt/close_on_signals.hpp"
 #include "platform/qt/lost_display.hpp"
 #include "platform/qt/qt_backend.hpp"
 #include "platform/x11/frame_extents.hpp"
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
   lupe::EmulatedDesktop desktop(*screen, toolkit);
   lupe::FormRuntime runtime(toolkit, &desktop);
   toolkit.attach(runtime);
+  const lupe::qt::CloseOnSignals closeOnSignals([&toolkit] { toolkit.closeWindow(0); });
   if (frames) toolkit.attach(*frames);
   lupe::frmLupe form(runtime, desktop);
   return runtime.run(form);

@@ -28,6 +28,8 @@ class WindowFrames {
   virtual bool poll() = 0;
   // A descriptor that becomes readable when notices arrive; -1 if there is none.
   virtual int noticeDescriptor() const = 0;
+  // True once the window followed now has been destroyed (as poll() learnt).
+  virtual bool windowDestroyed() const = 0;
 };
 
 }  // namespace lupe

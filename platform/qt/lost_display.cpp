@@ -14,7 +14,8 @@ QtMessageHandler previousHandler = nullptr;
 void handleMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
   if (message.contains(QLatin1String("X11 connection broke"))) {
     std::fputs(
-        "Tevka - Lupe: Die Verbindung zum X-Server ist abgebrochen; die Lupe wird beendet.\n",
+        "Tevka - Lupe: Die Verbindung zum X-Server ist abgebrochen (X-Server beendet oder "
+        "Fenster zwangsweise geschlossen); die Lupe wird beendet.\n",
         stderr);
     std::fflush(stderr);
     std::_Exit(1);

@@ -155,6 +155,20 @@ void QtBackend::windowMoved() {
 
 bool QtBackend::windowClosing() { return !runtime_ || runtime_->closeRequested(); }
 
+// Another program destroyed our window: nothing can be shown any more. The
+// window's closing still runs, so the program gives back what it holds.
+void QtBackend::endWithoutWindow() {
+  reportError("Tevka - Lupe: Das Fenster der Lupe wurde von einem anderen Programm geschlossen; "
+              "die Lupe wird beendet.");
+  if (runtime_) runtime_->closeRequested();
+  QCoreApplication::exit(1);
+}
+
+void QtBackend::closeWindow(int status) {
+  if (window_ && window_->isVisible() && window_->close()) return;
+  QCoreApplication::exit(status);
+}
+
 void QtBackend::showProperty(const Control& control, PropertyId id) {
   if (!window_) return;
   if (control.kind() == ControlKind::Form) {
@@ -213,6 +227,9 @@ void QtBackend::followFrame() {
   // A new frame changes the outer size without resizing the client area.
   QObject::connect(frameNotices_.get(), &QSocketNotifier::activated, frameNotices_.get(), [this] {
     if (frames_->poll() && runtime_) runtime_->frameChanged();
+    // Qt makes the native window anew at times: only the one it uses counts.
+    followFrame();
+    if (frames_->windowDestroyed()) endWithoutWindow();
   });
 }
 

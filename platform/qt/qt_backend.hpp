@@ -55,6 +55,9 @@ class QtBackend final : public WindowToolkit, public WindowRequests {
   void windowMoved();
   // From the window: the window manager asks to close it; false keeps it open.
   bool windowClosing();
+  // Closes the window as the user would (Unload runs), or, before there is
+  // one or when closing is refused, ends the event loop with `status`.
+  void closeWindow(int status);
 
   // WindowToolkit
   WindowId createWindow(Form& form) override;
@@ -79,6 +82,7 @@ class QtBackend final : public WindowToolkit, public WindowRequests {
   void stack(const Control& container);
   void giveViewsNativeWindows(const Control& container);
   void followFrame();
+  void endWithoutWindow();
   QWidget* widgetOf(const Control& control) const;
 
   FormRuntime* runtime_ = nullptr;

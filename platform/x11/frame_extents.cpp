@@ -49,8 +49,9 @@ int FrameExtents::noticeDescriptor() const { return xcb_get_file_descriptor(conn
 
 void FrameExtents::follow(uint64_t window) {
   connection_->window = static_cast<xcb_window_t>(window);
+  destroyed_ = false;
   // Our own event mask on the window: the toolkit's connection keeps its own.
-  const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+  const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
   xcb_change_window_attributes(connection_->xcb, connection_->window, XCB_CW_EVENT_MASK, &mask);
   read();
 }
@@ -81,9 +82,13 @@ bool FrameExtents::poll() {
   while (announced) {
     announced = false;
     while (xcb_generic_event_t* event = xcb_poll_for_event(connection_->xcb)) {
-      if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+      const uint8_t type = event->response_type & 0x7f;
+      if (type == XCB_PROPERTY_NOTIFY) {
         const auto* notice = reinterpret_cast<const xcb_property_notify_event_t*>(event);
         announced |= notice->atom == connection_->extents;
+      } else if (type == XCB_DESTROY_NOTIFY) {
+        const auto* notice = reinterpret_cast<const xcb_destroy_notify_event_t*>(event);
+        destroyed_ |= notice->window == connection_->window;
       }
       std::free(event);
     }

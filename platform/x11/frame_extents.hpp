@@ -18,6 +18,7 @@ class FrameExtents final : public WindowFrames {
   std::optional<FrameMargins> margins() const override { return margins_; }
   bool poll() override;
   int noticeDescriptor() const override;
+  bool windowDestroyed() const override { return destroyed_; }
 
  private:
   struct Connection;
@@ -27,6 +28,7 @@ class FrameExtents final : public WindowFrames {
 
   std::unique_ptr<Connection> connection_;
   std::optional<FrameMargins> margins_;
+  bool destroyed_ = false;
 };
 
 }  // namespace lupe::x11
