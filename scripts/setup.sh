@@ -10,6 +10,8 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xtest0-dev
   libxcb-damage0-dev
   libgtest-dev libgmock-dev libbenchmark-dev googletest
+  # the fuzz target (libFuzzer) and the sanitized build
+  clang libclang-rt-14-dev
   # the Windows cross-build of the portable part and its unit tests under Wine
   mingw-w64 wine wine64
   # fonts the window names, or their fontconfig substitutes

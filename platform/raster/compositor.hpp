@@ -18,9 +18,11 @@ inline constexpr int32_t kDashOff = 6;
 
 // A line from (x1, y1) towards (x2, y2) in the frame's pixels. It covers the
 // pixels from its start up to, not including, its end (a line of length 0
-// covers nothing); each covered pixel is widened to a width x width square
-// centred on it (for an even width, the extra pixel lies right and below).
-// A dashed line is on for kDashOn pixels and off for kDashOff, from its start.
+// covers nothing). A level or upright line is `width` pixels across, centred
+// on it (for an even width, the extra pixel lies right and below), and no
+// longer than that; a slanted line widens each pixel of its walk to a
+// width x width square centred on it. A dashed line is on for kDashOn pixels
+// and off for kDashOff, from its start.
 struct LineLayer {
   int32_t x1 = 0, y1 = 0, x2 = 0, y2 = 0;
   Pixel color = kBlack;
