@@ -111,7 +111,7 @@ std::vector<uint32_t> XDisplay::items32(xcb_window_t window, std::string_view na
   const auto value = property(window, atom(name));
   if (!value || value->format != 32) return {};
   std::vector<uint32_t> items(value->bytes.size() / 4);
-  std::memcpy(items.data(), value->bytes.data(), items.size() * 4);
+  if (!items.empty()) std::memcpy(items.data(), value->bytes.data(), items.size() * 4);
   return items;
 }
 
