@@ -115,6 +115,15 @@ std::vector<uint32_t> XDisplay::items32(xcb_window_t window, std::string_view na
   return items;
 }
 
+Rect XDisplay::rootRect() const {
+  xcb_get_geometry_reply_t* geometry =
+      xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, root()), nullptr);
+  const Rect rect = geometry ? Rect{0, 0, geometry->width, geometry->height}
+                             : Rect{0, 0, screen_->width_in_pixels, screen_->height_in_pixels};
+  free(geometry);
+  return rect;
+}
+
 void XDisplay::sync() {
   free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
   // Errors of requests sent without a reply land in the event queue.

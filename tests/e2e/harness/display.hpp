@@ -28,7 +28,8 @@ class XDisplay {
 
   xcb_connection_t* connection() const { return connection_; }
   xcb_window_t root() const { return screen_->root; }
-  Rect rootRect() const { return Rect{0, 0, screen_->width_in_pixels, screen_->height_in_pixels}; }
+  // The root's size as the server has it now (it changes with xrandr --fb).
+  Rect rootRect() const;
 
   // The atom of `name`, interned once and cached.
   xcb_atom_t atom(std::string_view name);
