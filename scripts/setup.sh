@@ -8,7 +8,7 @@ packages=(
   # build
   cmake g++ make ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xtest0-dev
-  libxcb-damage0-dev
+  libxcb-damage0-dev libxcb-res0-dev
   libgtest-dev libgmock-dev libbenchmark-dev googletest
   # the fuzz target (libFuzzer) and the sanitized build
   clang libclang-rt-14-dev
