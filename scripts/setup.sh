@@ -8,7 +8,7 @@ packages=(
   # build
   cmake g++ make ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xtest0-dev
-  libxcb-damage0-dev libxcb-res0-dev
+  libxcb-damage0-dev libxcb-res0-dev libxcb-xinerama0-dev
   libgtest-dev libgmock-dev libbenchmark-dev googletest
   # the fuzz target (libFuzzer) and the sanitized build
   clang libclang-rt-14-dev
@@ -19,7 +19,7 @@ packages=(
   # the desktop entry, AppStream data and the Debian package, and their checks
   dpkg-dev file desktop-file-utils appstream lintian
   # the test display
-  xvfb xauth openbox x11-utils x11-xserver-utils xdotool procps
+  xvfb xserver-xephyr xauth openbox x11-utils x11-xserver-utils xdotool procps
 )
 
 missing=()

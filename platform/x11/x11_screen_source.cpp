@@ -9,6 +9,7 @@
 
 #include <xcb/randr.h>
 #include <xcb/shm.h>
+#include <xcb/xinerama.h>
 #include <xcb/xcb.h>
 
 #include "platform/x11/monitor_gaps.hpp"
@@ -36,6 +37,7 @@ struct X11ScreenSource::State {
   }
 
   void setUpRandr();
+  void setUpXinerama();
   void setUpShm();
   // Handles the notices that arrived since the last call; one round trip
   // when the root's size or the monitors changed.
@@ -59,6 +61,10 @@ struct X11ScreenSource::State {
 
   bool randr = false;
   uint8_t randrFirstEvent = 0;
+  bool xinerama = false;
+  // What the monitors show, as RandR and Xinerama tell it together: a nested
+  // server (Xephyr with +xinerama) tells its second head only through
+  // Xinerama, and a pixel counts as shown when either source shows it.
   std::vector<PixelRect> monitors;
 
   bool shm = false;
@@ -81,7 +87,16 @@ void X11ScreenSource::State::setUpRandr() {
                          XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
                              XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE |
                              XCB_RANDR_NOTIFY_MASK_RESOURCE_CHANGE);
-  refreshGeometry();
+}
+
+void X11ScreenSource::State::setUpXinerama() {
+  const xcb_query_extension_reply_t* extension =
+      xcb_get_extension_data(connection, &xcb_xinerama_id);
+  if (extension == nullptr || !extension->present) return;
+  xcb_xinerama_is_active_reply_t* active =
+      xcb_xinerama_is_active_reply(connection, xcb_xinerama_is_active(connection), nullptr);
+  xinerama = active != nullptr && active->state != 0;
+  std::free(active);
 }
 
 void X11ScreenSource::State::setUpShm() {
@@ -97,7 +112,7 @@ void X11ScreenSource::State::takeNotices() {
         bounds.width = configure->width;
         bounds.height = configure->height;
         // Monitors set or removed by hand also show up only as this notice.
-        geometryStale = geometryStale || randr;
+        geometryStale = geometryStale || randr || xinerama;
       }
     } else if (randr && (type == randrFirstEvent + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
                          type == randrFirstEvent + XCB_RANDR_NOTIFY)) {
@@ -114,20 +129,32 @@ void X11ScreenSource::State::refreshGeometry() {
   const auto geometryCookie = xcb_get_geometry(connection, root);
   xcb_randr_get_monitors_cookie_t monitorsCookie{};
   if (randr) monitorsCookie = xcb_randr_get_monitors(connection, root, 1);
+  xcb_xinerama_query_screens_cookie_t headsCookie{};
+  if (xinerama) headsCookie = xcb_xinerama_query_screens(connection);
 
   if (xcb_get_geometry_reply_t* geometry =
           xcb_get_geometry_reply(connection, geometryCookie, nullptr)) {
     bounds = {0, 0, geometry->width, geometry->height};
     std::free(geometry);
   }
-  if (!randr) return;
   monitors.clear();
-  if (xcb_randr_get_monitors_reply_t* reply =
-          xcb_randr_get_monitors_reply(connection, monitorsCookie, nullptr)) {
-    for (auto m = xcb_randr_get_monitors_monitors_iterator(reply); m.rem;
-         xcb_randr_monitor_info_next(&m))
-      monitors.push_back({m.data->x, m.data->y, m.data->width, m.data->height});
-    std::free(reply);
+  if (randr) {
+    if (xcb_randr_get_monitors_reply_t* reply =
+            xcb_randr_get_monitors_reply(connection, monitorsCookie, nullptr)) {
+      for (auto m = xcb_randr_get_monitors_monitors_iterator(reply); m.rem;
+           xcb_randr_monitor_info_next(&m))
+        monitors.push_back({m.data->x, m.data->y, m.data->width, m.data->height});
+      std::free(reply);
+    }
+  }
+  if (xinerama) {
+    if (xcb_xinerama_query_screens_reply_t* reply =
+            xcb_xinerama_query_screens_reply(connection, headsCookie, nullptr)) {
+      for (auto h = xcb_xinerama_query_screens_screen_info_iterator(reply); h.rem;
+           xcb_xinerama_screen_info_next(&h))
+        monitors.push_back({h.data->x_org, h.data->y_org, h.data->width, h.data->height});
+      std::free(reply);
+    }
   }
 }
 
@@ -218,6 +245,8 @@ std::unique_ptr<X11ScreenSource> X11ScreenSource::open(const char* display, Capt
   const uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
   xcb_change_window_attributes(connection, state->root, XCB_CW_EVENT_MASK, &events);
   state->setUpRandr();
+  state->setUpXinerama();
+  state->refreshGeometry();
   if (mode == CaptureMode::SharedMemoryWhenOffered) state->setUpShm();
   if (state->checkLost()) throw std::runtime_error(unreachableDisplayText(display));
   return std::unique_ptr<X11ScreenSource>(new X11ScreenSource(std::move(state)));

@@ -58,7 +58,15 @@ void Pointer::fake(uint8_t type, uint8_t detail, int x, int y) {
 
 void Pointer::moveTo(int x, int y) {
   fake(XCB_MOTION_NOTIFY, 0, x, y);  // detail 0: absolute position
-  if (!pollUntil(std::chrono::seconds(5), [&] { return position() == std::pair{x, y}; }))
+  const auto arrived = [&] { return position() == std::pair{x, y}; };
+  // Xephyr with several screens keeps XTest's pointer on the first one; a
+  // warp crosses to the others.
+  if (!pollUntil(std::chrono::milliseconds(300), arrived)) {
+    xcb_warp_pointer(display_.connection(), XCB_NONE, display_.root(), 0, 0, 0, 0, int16_t(x),
+                     int16_t(y));
+    display_.sync();
+  }
+  if (!pollUntil(std::chrono::seconds(5), arrived))
     throw std::runtime_error("the pointer did not arrive at (" + std::to_string(x) + ", " +
                              std::to_string(y) + ")");
 }

@@ -126,7 +126,7 @@ std::string ViewCheck::report() const {
 }
 
 ViewCheck checkView(const Image& client, const ViewModel& model, const Rect& source,
-                    const Rect& screen, const std::vector<Overlay>& overlays) {
+                    const std::vector<Rect>& shown, const std::vector<Overlay>& overlays) {
   ViewCheck check;
   check.expected = Image(client.width(), client.height());
   // The view starts at the client's top-left corner and, at 15 twips a
@@ -149,9 +149,9 @@ ViewCheck checkView(const Image& client, const ViewModel& model, const Rect& sou
       const std::optional<Rgb> marker = model.markerPixel(dx, dy);
       const bool onLine = marker.has_value();
       const auto [sx, sy] = model.screenPixel(source, dx, dy);
-      const Rgb expected = marker                    ? *marker
-                           : screen.contains(sx, sy) ? patternColour(sx, sy)
-                                                     : kBlack;
+      const bool onScreen = std::any_of(shown.begin(), shown.end(),
+                                        [&](const Rect& r) { return r.contains(sx, sy); });
+      const Rgb expected = marker ? *marker : onScreen ? patternColour(sx, sy) : kBlack;
       check.expected.set(dx, dy, expected);
       if (under(covered, dx, dy)) continue;
       const Rgb actual = client.at(dx, dy);

@@ -54,11 +54,11 @@ struct ViewCheck {
 
 // Compares `client` with the enlargement of `source` into the view that
 // `model` describes, cut off at the client's edges, with the model's marker
-// over it; the screen outside `screen` shows black. Pixels under
+// over it; screen pixels on none of `shown` (the monitors) show black. Pixels under
 // `overlays` (topmost first) are not compared with the view; each overlay
 // must instead cover its whole rectangle, wherever no overlay above it
 // answers for it, and show its face colour if it has one.
 ViewCheck checkView(const Image& client, const ViewModel& model, const Rect& source,
-                    const Rect& screen, const std::vector<Overlay>& overlays);
+                    const std::vector<Rect>& shown, const std::vector<Overlay>& overlays);
 
 }  // namespace lupe::e2e

@@ -79,7 +79,14 @@ void ViewOnScreen::expectView(const std::string& what, int x, int y, int zoom,
   const Rect screen = display_->rootRect();
   // Else the comparison would blame the magnifier for someone else's window.
   const Rect source = model(zoom).source(x, y);
-  if (!pollUntil(5s, [&] { return screenShowsPattern(*display_, source); })) {
+  const std::vector<Rect> shown = shown_.empty() ? std::vector<Rect>{screen} : shown_;
+  const auto patternInSource = [&] {
+    return std::all_of(shown.begin(), shown.end(), [&](const Rect& monitor) {
+      const Rect part = source.intersected(monitor);
+      return part.empty() || screenShowsPattern(*display_, part);
+    });
+  };
+  if (!pollUntil(5s, patternInSource)) {
     const std::string path = screenshotPath(what + "-source");
     writePpm(display_->readRoot(source.intersected(screen)), path);
     FAIL() << "the screen does not show the test pattern in the source " << source.describe()
@@ -100,7 +107,7 @@ void ViewOnScreen::expectView(const std::string& what, int x, int y, int zoom,
         actual = readClient();
         if (actual.width() != client.width || actual.height() != client.height) return false;
         const ViewModel m = model(zoom);
-        check = checkView(actual, m, m.source(x, y), screen, overlays);
+        check = checkView(actual, m, m.source(x, y), shown, overlays);
         rightInARow = check.ok() ? rightInARow + 1 : 0;
         return rightInARow == 2;
       },

@@ -43,6 +43,8 @@ class ViewOnScreen : public LupeOnScreen {
   // What the view's marker looks like now: the test keeps it in step with
   // the buttons it clicks.
   Marker marker_;
+  // The parts of the root that monitors show; empty: all of it.
+  std::vector<Rect> shown_;
 };
 
 }  // namespace lupe::e2e
