@@ -6,10 +6,10 @@ namespace lupe::e2e {
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
+double screenTwips = 15.0;
 
 // Twips to pixels, rounded half to even (the default rounding mode).
-int pixels(int twips) { return int(std::nearbyint(double(twips) / kTwipsPerPixel)); }
+int pixels(int twips) { return int(std::nearbyint(double(twips) / screenTwips)); }
 
 Rect twipsRect(int left, int top, int width, int height) {
   return Rect{pixels(left), pixels(top), pixels(width), pixels(height)};
@@ -24,6 +24,9 @@ Rect inPanel(int left, int top, int width, int height) {
 }
 
 }  // namespace
+
+double twipsPerPixel() { return screenTwips; }
+void setTwipsPerPixel(double twips) { screenTwips = twips; }
 
 Rect exitButtonRect() { return twipsRect(0, 0, 732, 372); }
 Rect settingsButtonRect() { return twipsRect(720, 0, 1572, 372); }

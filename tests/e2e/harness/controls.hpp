@@ -4,8 +4,13 @@
 
 namespace lupe::e2e {
 
+// Twips per pixel of the screen the program runs on: 15 at 96 dpi (the
+// default), 7.5 on a screen of twice that density.
+double twipsPerPixel();
+void setTwipsPerPixel(double twips);
+
 // Where the window's controls lie, in client coordinates, from their twips
-// in the window definition at 15 twips a pixel (rounded half to even).
+// in the window definition at twipsPerPixel() (rounded half to even).
 // Controls of the settings panel are given in the client too: the panel's
 // own position added.
 

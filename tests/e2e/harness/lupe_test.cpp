@@ -44,8 +44,8 @@ std::string LupeOnScreen::screenshotPath(const std::string& what) const {
                       ".ppm");
 }
 
-void LupeOnScreen::startLupe() {
-  ASSERT_NO_THROW(lupe_ = launchLupe()) << lupeExecutable();
+void LupeOnScreen::startLupe(const EnvironmentChanges& environment) {
+  ASSERT_NO_THROW(lupe_ = launchLupe(environment)) << lupeExecutable();
   const auto window = waitForClientWindow(*display_, lupe_->pid(), 10s);
   ASSERT_TRUE(window) << "no mapped window of " << lupeExecutable() << " (pid " << lupe_->pid()
                       << ") appeared; it " << (lupe_->running() ? "still runs" : "has ended");

@@ -24,7 +24,7 @@ class LupeOnScreen : public ::testing::Test {
 
   // Starts the magnifier and waits until its window is mapped, framed by the
   // window manager and painted. Use with ASSERT_NO_FATAL_FAILURE.
-  void startLupe();
+  void startLupe(const EnvironmentChanges& environment = {});
   // The window's geometry now; fails the test when it cannot be read.
   WindowGeometry geometry();
   // The window's client area as the screen shows it.

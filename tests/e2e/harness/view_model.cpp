@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "controls.hpp"
 #include "platform/raster/xpm.hpp"
 
 namespace lupe::e2e {
@@ -13,8 +14,8 @@ constexpr int kArrowWidth = 98, kArrowHeight = 100;
 
 ViewModel ViewModel::forOuterSize(int outerWidthPx, int outerHeightPx, int zoom) {
   ViewModel m;
-  const float outerWidthTwips = float(outerWidthPx * kTwipsPerPixel);
-  const float outerHeightTwips = float(outerHeightPx * kTwipsPerPixel);
+  const float outerWidthTwips = float(outerWidthPx * twipsPerPixel());
+  const float outerHeightTwips = float(outerHeightPx * twipsPerPixel());
   m.widthF = float(double(outerWidthTwips) / 12.1);
   m.heightF = float(double(outerHeightTwips) / 12.8);
   m.width = int(std::nearbyint(m.widthF));

@@ -9,7 +9,7 @@ namespace lupe::e2e {
 
 // What the magnifier's view must show, worked out on its own from the
 // window's outer size, the way the program defines its layout and its tick
-// on a 96-dpi screen (15 twips a pixel):
+// (twipsPerPixel(): 15 on a 96-dpi screen):
 //   view size   = outer size in twips / 12.1 (across) and / 12.8 (down),
 //                 each quotient rounded to single precision;
 //   crosshair   = view size / 2.01, again in single precision, drawn on the
@@ -32,8 +32,6 @@ struct Marker {
 };
 
 struct ViewModel {
-  static constexpr int kTwipsPerPixel = 15;
-
   float widthF = 0;  // the view's width in pixels as the layout stores it
   float heightF = 0;
   int width = 0;  // the view's size in whole pixels, as the tick reads it
