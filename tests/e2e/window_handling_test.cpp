@@ -56,9 +56,9 @@ class WindowHandling : public ViewOnScreen {
     // double-click time.
     for (int i = 0; i < 2; ++i) {
       pointer_->press();
-      std::this_thread::sleep_for(60ms);
+      std::this_thread::sleep_for(30ms);
       pointer_->release();
-      if (i == 0) std::this_thread::sleep_for(60ms);
+      if (i == 0) std::this_thread::sleep_for(30ms);
     }
   }
 };
