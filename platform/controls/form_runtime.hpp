@@ -32,9 +32,8 @@ class FormRuntime final : public ControlHost {
   template <class Action>
   void deliver(Action&& action) {
     if (!live_) return;
-    ++handling_;
+    const Handling handling(*this);
     std::forward<Action>(action)();
-    if (--handling_ == 0) showRedrawnViews();
   }
   // The timer's period has passed.
   void timerFired(const Timer& timer);
@@ -72,6 +71,14 @@ class FormRuntime final : public ControlHost {
   void orderTabs();
   void giveHandlesBack();
   void showRedrawnViews();
+  // Counts an event being delivered; the outermost one shows the views it redrew.
+  struct Handling {
+    explicit Handling(FormRuntime& runtime) : runtime(runtime) { ++runtime.handling_; }
+    ~Handling() {
+      if (--runtime.handling_ == 0) runtime.showRedrawnViews();
+    }
+    FormRuntime& runtime;
+  };
 
   WindowToolkit& toolkit_;
   OwnHandles* handles_;

@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include <stdexcept>
+
 #include <gtest/gtest.h>
 
 #include "platform/controls/controls.hpp"
@@ -151,6 +153,8 @@ TEST(FormRuntime, AViewClearedAndDrawnByAnEventIsShownOnceWhenTheEventIsDone) {
     });
     EXPECT_EQ(entries(journal, "show Picture1"), (Journal{"show Picture1.SurfaceDrawn"}));
     journal.clear();
+    // An event that ends by an exception does not keep later ones from showing.
+    EXPECT_THROW(w.runtime.deliver([] { throw std::runtime_error("lost"); }), std::runtime_error);
     w.runtime.deliver([&] { w.view.Cls(); });  // a clear alone shows the cleared view
     EXPECT_EQ(entries(journal, "show Picture1"), (Journal{"show Picture1.SurfaceCleared"}));
   };
