@@ -10,4 +10,6 @@ cmake --build build-asan -j "$(nproc)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-bash scripts/with-display.sh ctest --test-dir build-asan --output-on-failure --timeout 600
+# Not the soak: AddressSanitizer keeps freed memory in quarantine, so the
+# heap grows by design; LeakSanitizer judges leaks at exit instead.
+bash scripts/with-display.sh ctest --test-dir build-asan -LE soak --output-on-failure --timeout 600

@@ -65,9 +65,10 @@ RasterView X11ViewOutput::provide(int32_t width, int32_t height) {
   height = std::max(height, 0);
   const size_t bytes = size_t(width) * size_t(height) * sizeof(Pixel);
   if (shared_ && bytes > segment_.size()) {
-    // Grown in steps, so a window dragged larger does not make a segment per size.
+    // Grown with room to spare, so a window dragged larger does not make a
+    // segment per size, but never past a quarter more than is needed.
     ShmSegment larger;
-    if (larger.create(connection_, std::max(bytes, 2 * segment_.size()))) {
+    if (larger.create(connection_, std::max(bytes, std::min(2 * segment_.size(), bytes / 4 * 5)))) {
       segment_.release(connection_);
       segment_ = std::move(larger);
     } else {
