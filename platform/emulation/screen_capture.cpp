@@ -1,24 +1,8 @@
 #include "platform/emulation/screen_source.hpp"
 
-namespace lupe {
+#include "platform/raster/stretch.hpp"
 
-bool captureScreen(ScreenSource& source, const PixelRect& area, RasterView out) {
-  const PixelRect onScreen = intersection(area, source.bounds());
-  if (onScreen.empty()) {
-    out.fill(kBlack);
-    return true;
-  }
-  const PixelRect inside{onScreen.x - area.x, onScreen.y - area.y, onScreen.width, onScreen.height};
-  // Black only around the part on the screen, which the read overwrites.
-  out.fill({0, 0, out.width, inside.y}, kBlack);
-  out.fill({0, inside.y + inside.height, out.width, out.height - inside.y - inside.height}, kBlack);
-  out.fill({0, inside.y, inside.x, inside.height}, kBlack);
-  out.fill({inside.x + inside.width, inside.y, out.width - inside.x - inside.width, inside.height},
-           kBlack);
-  if (source.read(onScreen, out.sub(inside))) return true;
-  out.fill(kBlack);
-  return false;
-}
+namespace lupe {
 
 ScreenPart readOnScreenPart(ScreenSource& source, const PixelRect& area, Raster& spare) {
   const PixelRect onScreen = intersection(area, source.bounds());
@@ -29,6 +13,15 @@ ScreenPart readOnScreenPart(ScreenSource& source, const PixelRect& area, Raster&
   spare.reshape(onScreen.width, onScreen.height);
   if (!source.read(onScreen, spare.view())) return {};
   return {part, spare.view()};
+}
+
+// The tick's own reading and stretching, at 1:1.
+bool captureScreen(ScreenSource& source, const PixelRect& area, RasterView out) {
+  Raster spare;
+  const ScreenPart part = readOnScreenPart(source, area, spare);
+  NearestStretch().run(part.pixels, part.area, area.width, area.height, out, 0, 0, area.width,
+                       area.height);
+  return !part.area.empty() || intersection(area, source.bounds()).empty();
 }
 
 }  // namespace lupe

@@ -26,10 +26,6 @@ class ScreenSource {
   virtual bool leftButtonHeld() = 0;
 };
 
-// Copies any rectangle of screen pixels into `out` (of the rectangle's size):
-// the part on the screen is read, the rest, and all of it when the read
-// fails, is black, so nothing is ever left undefined.
-bool captureScreen(ScreenSource& source, const PixelRect& area, RasterView out);
 // The part of a screen rectangle that lies on the screen, and its pixels.
 struct ScreenPart {
   PixelRect area;          // within the rectangle; empty when none of it could be read
@@ -38,5 +34,11 @@ struct ScreenPart {
 // Reads the on-screen part of `area`: in place where the source allows it,
 // else into `spare`. Valid until the next read.
 ScreenPart readOnScreenPart(ScreenSource& source, const PixelRect& area, Raster& spare);
+
+// Copies any rectangle of screen pixels into `out` (of the rectangle's size),
+// as the tick does at zoom 1: the part on the screen is read, the rest, and
+// all of it when the read fails, is black. For one-off captures (tests,
+// benchmarks); it may allocate.
+bool captureScreen(ScreenSource& source, const PixelRect& area, RasterView out);
 
 }  // namespace lupe
