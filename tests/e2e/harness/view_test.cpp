@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 
 #include "poll.hpp"
 
@@ -23,10 +25,24 @@ bool screenShowsPattern(XDisplay& display, const Rect& area) {
   return true;
 }
 
+// The frame the program measures its outer size with: the window manager's,
+// or for a Windows build under Wine the frame of Wine's own metrics,
+// $LUPE_E2E_PROGRAM_FRAME as "left,right,top,bottom".
+FrameExtents programFrame(const WindowGeometry& geometry) {
+  const char* given = std::getenv("LUPE_E2E_PROGRAM_FRAME");
+  FrameExtents frame;
+  if (given && std::sscanf(given, "%d,%d,%d,%d", &frame.left, &frame.right, &frame.top,
+                           &frame.bottom) == 4)
+    return frame;
+  return geometry.frame;
+}
+
 }  // namespace
 
 ViewModel ViewOnScreen::model(int zoom) {
-  const Rect outer = geometry().outer();
+  WindowGeometry laidOut = geometry();
+  laidOut.frame = programFrame(laidOut);
+  const Rect outer = laidOut.outer();
   ViewModel m = ViewModel::forOuterSize(outer.width, outer.height, zoom);
   m.marker = marker_;
   return m;

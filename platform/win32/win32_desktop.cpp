@@ -1,0 +1,68 @@
+#include "platform/win32/win32_desktop.hpp"
+
+#include "platform/raster/surface.hpp"
+#include "platform/win32/handle_cast.hpp"
+
+namespace lupe::win32 {
+
+Handle Win32Desktop::registerWindow(WindowId window) {
+  return toHandle(reinterpret_cast<HWND>(window));
+}
+
+Handle Win32Desktop::registerSurface(Surface& surface, std::function<void()> drawn) {
+  const HDC dc = contexts_(surface);
+  if (!dc) return 0;
+  const Handle handle = toHandle(dc);
+  surfaces_.insert_or_assign(handle, DrawnSurface{&surface, std::move(drawn)});
+  return handle;
+}
+
+Handle Win32Desktop::GetDesktopWindow() { return toHandle(::GetDesktopWindow()); }
+
+Handle Win32Desktop::GetDC(Handle window) { return toHandle(::GetDC(fromHandle<HWND>(window))); }
+
+int32_t Win32Desktop::ReleaseDC(Handle window, Handle dc) {
+  return ::ReleaseDC(fromHandle<HWND>(window), fromHandle<HDC>(dc));
+}
+
+int32_t Win32Desktop::GetCursorPos(PointApi& point) {
+  POINT p;
+  if (!::GetCursorPos(&p)) return 0;
+  point = {p.x, p.y};
+  return 1;
+}
+
+int32_t Win32Desktop::StretchBlt(Handle dst, int32_t x, int32_t y, int32_t width, int32_t height,
+                                 Handle src, int32_t srcX, int32_t srcY, int32_t srcWidth,
+                                 int32_t srcHeight, uint32_t rop) {
+  const auto view = surfaces_.find(dst);
+  // A put-off clear and the layers laid in for the last frame must be off
+  // the picture before gdi32 draws into it.
+  if (view != surfaces_.end()) view->second.surface->pixelsToCover({x, y, width, height});
+  const BOOL done = ::StretchBlt(fromHandle<HDC>(dst), x, y, width, height, fromHandle<HDC>(src),
+                                 srcX, srcY, srcWidth, srcHeight, rop);
+  if (view != surfaces_.end()) {
+    GdiFlush();
+    view->second.drawn();
+  }
+  return done;
+}
+
+int32_t Win32Desktop::SetWindowPos(Handle window, Handle insertAfter, int32_t x, int32_t y,
+                                   int32_t width, int32_t height, uint32_t flags) {
+  return ::SetWindowPos(fromHandle<HWND>(window), fromHandle<HWND>(insertAfter), x, y, width,
+                        height, flags);
+}
+
+int32_t Win32Desktop::ReleaseCapture() { return ::ReleaseCapture(); }
+
+// Our window is a Unicode window and the message carries no text: the wide
+// call spares the system a conversion.
+int32_t Win32Desktop::SendMessageA(Handle window, uint32_t message, int32_t wParam,
+                                   int32_t lParam) {
+  return static_cast<int32_t>(::SendMessageW(fromHandle<HWND>(window), message,
+                                             static_cast<WPARAM>(wParam),
+                                             static_cast<LPARAM>(lParam)));
+}
+
+}  // namespace lupe::win32
