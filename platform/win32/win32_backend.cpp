@@ -472,7 +472,10 @@ bool Win32Backend::childMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
   switch (message) {
     case WM_COMMAND: {
       Control* control = controlOf(child);
-      if (!control || HIWORD(wParam) != BN_CLICKED) return false;
+      // A quick second click on a drawn button comes as a double-click: it is
+      // a click as well.
+      const WORD code = HIWORD(wParam);
+      if (!control || (code != BN_CLICKED && code != BN_DOUBLECLICKED)) return false;
       if (control->kind() == ControlKind::CommandButton) {
         auto& button = static_cast<CommandButton&>(*control);
         deliver([&] { button.Click.raise(); });

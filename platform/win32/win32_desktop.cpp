@@ -60,6 +60,11 @@ int32_t Win32Desktop::ReleaseCapture() { return ::ReleaseCapture(); }
 // call spares the system a conversion.
 int32_t Win32Desktop::SendMessageA(Handle window, uint32_t message, int32_t wParam,
                                    int32_t lParam) {
+  // A caption drag asked for after the button already came up ends at once
+  // on Windows; under Wine the X window manager would start a move that
+  // sticks the window to the pointer until the next click. So it is asked
+  // for only while the left button is down.
+  if (message == WM_NCLBUTTONDOWN && !(GetAsyncKeyState(VK_LBUTTON) & 0x8000)) return 0;
   return static_cast<int32_t>(::SendMessageW(fromHandle<HWND>(window), message,
                                              static_cast<WPARAM>(wParam),
                                              static_cast<LPARAM>(lParam)));

@@ -12,16 +12,21 @@ namespace {
 
 class SettingsPanel : public ViewOnScreen {};
 
-// Where `image` has a block of 2x2 white pixels, as a white button face
-// would show; (-1, -1) when nowhere. (The open panel has single white lines
-// of its own, on the slider's thumb.)
+// Where `image` has a block of 16x4 white pixels, as the white face of a
+// button around its caption would show; (-1, -1) when nowhere. (The open
+// panel has white of its own: lines and, on Windows, the slider's thumb.)
 std::pair<int, int> whiteBlock(const Image& image) {
   constexpr Rgb kWhite = 0xffffff;
-  for (int y = 0; y + 1 < image.height(); ++y)
-    for (int x = 0; x + 1 < image.width(); ++x)
-      if (image.at(x, y) == kWhite && image.at(x + 1, y) == kWhite &&
-          image.at(x, y + 1) == kWhite && image.at(x + 1, y + 1) == kWhite)
-        return {x, y};
+  constexpr int kWide = 16, kHigh = 4;
+  const auto white = [&](int x0, int y0) {
+    for (int y = y0; y < y0 + kHigh; ++y)
+      for (int x = x0; x < x0 + kWide; ++x)
+        if (image.at(x, y) != kWhite) return false;
+    return true;
+  };
+  for (int y = 0; y + kHigh <= image.height(); ++y)
+    for (int x = 0; x + kWide <= image.width(); ++x)
+      if (white(x, y)) return {x, y};
   return {-1, -1};
 }
 

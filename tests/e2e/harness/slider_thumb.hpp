@@ -14,9 +14,9 @@ struct ThumbSpan {
 };
 
 // Finds the thumb in the pixels of a horizontal slider: the thumb stands
-// out above the groove, so the topmost row that shows anything but its
-// background (its most common colour) shows the thumb alone, as one run of
-// columns. nullopt when no row looks like that.
+// out above the groove, so the topmost row that shows, besides its
+// background (its most common colour), one narrow run of columns shows the
+// thumb's top. nullopt when no row looks like that.
 std::optional<ThumbSpan> findSliderThumb(const Image& slider);
 
 }  // namespace lupe::e2e
