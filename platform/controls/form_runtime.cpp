@@ -43,6 +43,10 @@ int FormRuntime::run(Form& form) {
 
 void FormRuntime::timerFired(const Timer& timer) {
   deliver([&] { timer.Tick.raise(); });
+  // A tick inside another event, which waits in the window system's modal
+  // loop (a window being moved on Windows), is shown at once, not when
+  // that event ends.
+  if (handling_ > 0) showRedrawnViews();
 }
 
 void FormRuntime::windowResized() {

@@ -157,6 +157,14 @@ TEST(FormRuntime, AViewClearedAndDrawnByAnEventIsShownOnceWhenTheEventIsDone) {
     EXPECT_THROW(w.runtime.deliver([] { throw std::runtime_error("lost"); }), std::runtime_error);
     w.runtime.deliver([&] { w.view.Cls(); });  // a clear alone shows the cleared view
     EXPECT_EQ(entries(journal, "show Picture1"), (Journal{"show Picture1.SurfaceCleared"}));
+    journal.clear();
+    // Ticks that come while an event waits in a modal loop (a window move on
+    // Windows) show their views each as it ends.
+    w.timer.Tick.bind([&] { w.handles.drawnSurface(); });
+    w.runtime.deliver([&] {
+      w.runtime.timerFired(w.timer);
+      EXPECT_EQ(entries(journal, "show Picture1"), (Journal{"show Picture1.SurfaceDrawn"}));
+    });
   };
   w.runtime.run(w.form);
 }
