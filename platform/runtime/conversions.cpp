@@ -1,6 +1,7 @@
 #include "platform/runtime/conversions.hpp"
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "platform/runtime/runtime_error.hpp"
@@ -53,9 +54,10 @@ double multiply(double a, double b) {
 }
 
 int32_t subtract(int32_t a, int32_t b) {
-  int32_t difference = 0;
-  if (__builtin_sub_overflow(a, b, &difference)) throw RuntimeError::overflow();
-  return difference;
+  // Worked out in 64 bits, where the difference of two 32-bit values always fits.
+  const int64_t difference = int64_t{a} - int64_t{b};
+  if (difference < INT32_MIN || difference > INT32_MAX) throw RuntimeError::overflow();
+  return static_cast<int32_t>(difference);
 }
 
 double floorOf(double value) { return std::floor(value); }
