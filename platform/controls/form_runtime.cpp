@@ -74,7 +74,9 @@ void FormRuntime::formMouse(Mouse what, int16_t button, int16_t shift, int32_t x
   if (!live_) return;
   const double twips = toolkit_.twipsPerPixel();
   const auto tx = static_cast<float>(x * twips), ty = static_cast<float>(y * twips);
-  deliver([&] { (what == Mouse::Down ? form_->MouseDown : form_->MouseUp).raise(button, shift, tx, ty); });
+  deliver([&] {
+    (what == Mouse::Down ? form_->MouseDown : form_->MouseUp).raise(button, shift, tx, ty);
+  });
 }
 
 bool FormRuntime::closeRequested() {
@@ -91,7 +93,8 @@ void FormRuntime::propertyChanged(const Control& control, PropertyId id) {
     syncTimer(static_cast<const Timer&>(control));
   } else if (hearingState_ && id == PropertyId::WindowState) {
     return;  // the window is in that state already
-  } else if ((id == PropertyId::SurfaceCleared || id == PropertyId::SurfaceDrawn) && handling_ > 0) {
+  } else if ((id == PropertyId::SurfaceCleared || id == PropertyId::SurfaceDrawn) &&
+             handling_ > 0) {
     const auto it = std::find_if(redrawn_.begin(), redrawn_.end(),
                                  [&](const auto& view) { return view.first == &control; });
     if (it == redrawn_.end()) {
@@ -121,9 +124,8 @@ Handle FormRuntime::deviceContext(PictureBox& picture) {
   if (!handles_ || !created_ || unloaded_) throw RuntimeError::invalidPropertyValue();
   const auto it = surfaces_.find(&picture);
   if (it != surfaces_.end()) return it->second;
-  const Handle dc = handles_->registerSurface(picture.surface(), [this, &picture] {
-    propertyChanged(picture, PropertyId::SurfaceDrawn);
-  });
+  const Handle dc = handles_->registerSurface(
+      picture.surface(), [this, &picture] { propertyChanged(picture, PropertyId::SurfaceDrawn); });
   surfaces_.emplace(&picture, dc);
   return dc;
 }

@@ -48,7 +48,8 @@ void ViewMemory::show(const PixelRect& area) {
 void ViewMemory::fill(const PixelRect& area, Pixel color) {
   if (area.width <= 0 || area.height <= 0) return;
   const HDC window = GetDC(view_);
-  const HBRUSH brush = CreateSolidBrush(RGB((color >> 16) & 0xff, (color >> 8) & 0xff, color & 0xff));
+  const HBRUSH brush =
+      CreateSolidBrush(RGB((color >> 16) & 0xff, (color >> 8) & 0xff, color & 0xff));
   const RECT r{area.x, area.y, area.x + area.width, area.y + area.height};
   FillRect(window, &r, brush);
   DeleteObject(brush);

@@ -129,8 +129,8 @@ HWND Win32Backend::makeWindow(Control& control, HWND parent) {
     default:
       return nullptr;
   }
-  const HWND window = CreateWindowExW(0, className, L"", style, 0, 0, 0, 0, parent, nullptr,
-                                      instance_, this);
+  const HWND window =
+      CreateWindowExW(0, className, L"", style, 0, 0, 0, 0, parent, nullptr, instance_, this);
   if (window && control.kind() == ControlKind::PictureBox) {
     auto view = std::make_unique<View>();
     view->picture = &static_cast<PictureBox&>(control);
@@ -162,7 +162,9 @@ void Win32Backend::showWindow() {
   if (!window_) return;
   if (!shown_) {
     const int16_t state = form_->WindowState;
-    ShowWindow(window_, state == 2 ? SW_SHOWMAXIMIZED : state == 1 ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+    ShowWindow(window_, state == 2   ? SW_SHOWMAXIMIZED
+                        : state == 1 ? SW_SHOWMINIMIZED
+                                     : SW_SHOWNORMAL);
     UpdateWindow(window_);
     shown_ = true;
     if (runtime_) runtime_->windowResized();  // the first showing lays the window out
@@ -233,7 +235,8 @@ void Win32Backend::showChildProperty(const Control& control, HWND window, Proper
     }
     case PropertyId::Caption:
       if (!captioned(control.kind())) return;
-      SetWindowTextW(window, widen(static_cast<const CaptionedControl&>(control).Caption.get()).c_str());
+      SetWindowTextW(window,
+                     widen(static_cast<const CaptionedControl&>(control).Caption.get()).c_str());
       InvalidateRect(window, nullptr, TRUE);
       return;
     case PropertyId::Font: {
@@ -257,8 +260,9 @@ void Win32Backend::showChildProperty(const Control& control, HWND window, Proper
     case ControlKind::CheckBox:
       if (id == PropertyId::CheckValue) {
         const int16_t value = static_cast<const CheckBox&>(control).Value;
-        Button_SetCheck(window, value == 1 ? BST_CHECKED : value == 2 ? BST_INDETERMINATE
-                                                                      : BST_UNCHECKED);
+        Button_SetCheck(window, value == 1   ? BST_CHECKED
+                                : value == 2 ? BST_INDETERMINATE
+                                             : BST_UNCHECKED);
       }
       return;
     case ControlKind::Slider: {
@@ -383,8 +387,7 @@ int Win32Backend::runEventLoop() {
 // The runtime has stopped the timers already.
 void Win32Backend::quitEventLoop(int status) { PostQuitMessage(status); }
 
-LRESULT CALLBACK Win32Backend::windowProc(HWND window, UINT message, WPARAM wParam,
-                                          LPARAM lParam) {
+LRESULT CALLBACK Win32Backend::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
@@ -526,6 +529,7 @@ bool Win32Backend::childMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
 
 LRESULT Win32Backend::frameMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (LRESULT result = 0; childMessage(message, wParam, lParam, result)) return result;
+  if (message == WM_ERASEBKGND) return 1;  // the paint covers every pixel: no flicker
   if (message == WM_PAINT) {
     paintFrame(window, static_cast<const Frame&>(*controlOf(window)));
     return 0;

@@ -88,7 +88,7 @@ class Win32Backend final : public WindowToolkit {
   HWND window_ = nullptr;
   int dpi_ = 96;
   bool shown_ = false;
-  int16_t state_ = 0;           // the window state last heard from the system
+  int16_t state_ = 0;              // the window state last heard from the system
   unsigned pressedOnSurface_ = 0;  // buttons pressed over the form's own surface
   std::unordered_map<const Control*, HWND> windows_;
   std::unordered_map<HWND, Control*> controls_;

@@ -67,8 +67,8 @@ void drawPicture(HDC dc, const Picture& picture, int x, int y, COLORREF backgrou
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  SetDIBitsToDevice(dc, x, y, picture.width, picture.height, 0, 0, 0, picture.height,
-                    pixels.data(), &info, DIB_RGB_COLORS);
+  SetDIBitsToDevice(dc, x, y, picture.width, picture.height, 0, 0, 0, picture.height, pixels.data(),
+                    &info, DIB_RGB_COLORS);
 }
 
 }  // namespace lupe::win32

@@ -65,9 +65,8 @@ int32_t Win32Desktop::SendMessageA(Handle window, uint32_t message, int32_t wPar
   // sticks the window to the pointer until the next click. So it is asked
   // for only while the left button is down.
   if (message == WM_NCLBUTTONDOWN && !(GetAsyncKeyState(VK_LBUTTON) & 0x8000)) return 0;
-  return static_cast<int32_t>(::SendMessageW(fromHandle<HWND>(window), message,
-                                             static_cast<WPARAM>(wParam),
-                                             static_cast<LPARAM>(lParam)));
+  return static_cast<int32_t>(::SendMessageW(
+      fromHandle<HWND>(window), message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam)));
 }
 
 }  // namespace lupe::win32

@@ -37,7 +37,10 @@ TEST(Win32, CaptionsBecomeUtf16) {
       {"Grün", L"Gr\u00fcn"},
       {"Vergrößerung: ", L"Vergr\u00f6\u00dferung: "},
       {"Einstellungs Fenster schließen", L"Einstellungs Fenster schlie\u00dfen"},
-      {"a\xff" "b", L"a\ufffd" L"b"},  // not UTF-8: replaced, the rest kept
+      {"a\xff"
+       "b",
+       L"a\ufffd"
+       L"b"},  // not UTF-8: replaced, the rest kept
   };
   for (const auto& c : cases) EXPECT_EQ(widen(c.utf8), c.utf16) << c.utf8;
 }
@@ -50,8 +53,8 @@ TEST(Win32, TheTickIsDueAfterOnePeriodAndRepeatsAtIt) {
 
 // A UI thread that is busy for many periods finds one tick waiting, not a pile.
 TEST(Win32, TicksDoNotPileUpBehindABusyThread) {
-  const HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                      nullptr, nullptr);
+  const HWND window =
+      CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   ASSERT_NE(window, nullptr);
   constexpr UINT kTick = WM_APP + 7;
   const auto waiting = [&] {

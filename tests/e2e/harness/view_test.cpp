@@ -31,8 +31,8 @@ bool screenShowsPattern(XDisplay& display, const Rect& area) {
 FrameExtents programFrame(const WindowGeometry& geometry) {
   const char* given = std::getenv("LUPE_E2E_PROGRAM_FRAME");
   FrameExtents frame;
-  if (given && std::sscanf(given, "%d,%d,%d,%d", &frame.left, &frame.right, &frame.top,
-                           &frame.bottom) == 4)
+  if (given &&
+      std::sscanf(given, "%d,%d,%d,%d", &frame.left, &frame.right, &frame.top, &frame.bottom) == 4)
     return frame;
   return geometry.frame;
 }
