@@ -47,6 +47,11 @@ class Win32Backend final : public WindowToolkit {
   void quitEventLoop(int status) override;
 
  private:
+  static constexpr wchar_t kFormClass[] = L"TevkaLupeForm";
+  static constexpr wchar_t kFrameClass[] = L"TevkaLupeFrame";
+  static constexpr wchar_t kViewClass[] = L"TevkaLupeView";
+  static constexpr UINT kTickMessage = WM_APP + 1;  // wParam: the timer's index
+
   struct View {
     PictureBox* picture = nullptr;
     HWND window = nullptr;
