@@ -35,7 +35,8 @@ PreciseTicker::~PreciseTicker() {
 }
 
 void PreciseTicker::run(int32_t intervalMs) {
-  if (intervalMs <= 0) {
+  running_ = intervalMs > 0;
+  if (!running_) {
     CancelWaitableTimer(timer_);
     return;
   }

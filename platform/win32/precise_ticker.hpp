@@ -34,6 +34,8 @@ class PreciseTicker {
   void run(int32_t intervalMs);
   // The UI thread took the posted tick: the next one may be posted.
   void taken() { pending_ = false; }
+  // Whether it ticks: a tick posted just before it was stopped is not one.
+  bool running() const { return running_; }
 
  private:
   void wait();
@@ -43,6 +45,7 @@ class PreciseTicker {
   WPARAM id_;
   HANDLE timer_ = nullptr;
   HANDLE stop_ = nullptr;
+  bool running_ = false;
   bool coarse_ = false;  // no high-resolution timer here: the system timer is made finer
   std::atomic<bool> pending_{false};
   std::thread thread_;

@@ -35,8 +35,10 @@ LRESULT Win32Backend::formMessage(HWND window, UINT message, WPARAM wParam, LPAR
   if (LRESULT result = 0; childMessage(message, wParam, lParam, result)) return result;
   switch (message) {
     case kTickMessage:
-      if (wParam < timers_.size() && runtime_) runtime_->timerFired(*timers_[wParam]);
-      // Only now may the next tick be posted: ticks never queue up.
+      if (wParam < tickers_.size() && tickers_[wParam]->running() && runtime_)
+        runtime_->timerFired(*timers_[wParam]);
+      // Only now may the next tick be posted: ticks never queue up. (The tick
+      // may have closed the window, and its tickers with it.)
       if (wParam < tickers_.size()) tickers_[wParam]->taken();
       return 0;
     case WM_SIZE:
