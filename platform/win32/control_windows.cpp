@@ -56,8 +56,6 @@ HWND Win32Backend::makeWindow(Control& control, HWND parent) {
   return window;
 }
 
-// Earlier controls lie above later ones: each goes to the top, the first last.
-
 void Win32Backend::showAll(const Control& control) {
   const HWND window = windows_.at(&control);
   for (PropertyId id : kAllProperties) showChildProperty(control, window, id);

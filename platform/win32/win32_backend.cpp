@@ -91,6 +91,7 @@ void Win32Backend::build(Control& container, HWND parent) {
   stack(container);
 }
 
+// Earlier controls lie above later ones: each goes to the top, the first last.
 void Win32Backend::stack(const Control& container) {
   const auto& children = container.children();
   for (auto it = children.rbegin(); it != children.rend(); ++it) {
