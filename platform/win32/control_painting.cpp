@@ -87,8 +87,7 @@ void Win32Backend::paintFrame(HWND window, const Frame& frame) {
   for (int32_t y = 0; any && y < canvas.view().height; ++y) {
     const Pixel* row = canvas.view().row(y);
     for (int32_t x = 0; x < canvas.view().width; ++x)
-      if (row[x] >> 24)
-        SetPixelV(dc, x, y, RGB((row[x] >> 16) & 0xff, (row[x] >> 8) & 0xff, row[x] & 0xff));
+      if (row[x] >> 24) SetPixelV(dc, x, y, colorRefOf(row[x]));
   }
   EndPaint(window, &paint);
 }

@@ -171,11 +171,12 @@ void Win32Backend::viewChanged(View& view) {
 // The frame is laid into the DIB section in place and blitted as it lies;
 // what of the window the picture does not reach shows the background.
 void Win32Backend::present(View& view) {
-  const ConstRasterView frame = view.composer.composeInPlace(*view.picture, systemColors());
+  const SystemColors colors = systemColors();
+  const ConstRasterView frame = view.composer.composeInPlace(*view.picture, colors);
   view.memory->show({0, 0, frame.width, frame.height});
   RECT client;
   GetClientRect(view.window, &client);
-  const Pixel background = resolveColor(view.picture->BackColor, systemColors());
+  const Pixel background = resolveColor(view.picture->BackColor, colors);
   view.memory->fill({frame.width, 0, client.right - frame.width, client.bottom}, background);
   view.memory->fill({0, frame.height, frame.width, client.bottom - frame.height}, background);
   view.stale = false;

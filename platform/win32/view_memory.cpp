@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/win32/win32_convert.hpp"
+
 namespace lupe::win32 {
 
 ViewMemory::ViewMemory(HWND view) : view_(view), dc_(CreateCompatibleDC(nullptr)) {}
@@ -48,8 +50,7 @@ void ViewMemory::show(const PixelRect& area) {
 void ViewMemory::fill(const PixelRect& area, Pixel color) {
   if (area.width <= 0 || area.height <= 0) return;
   const HDC window = GetDC(view_);
-  const HBRUSH brush =
-      CreateSolidBrush(RGB((color >> 16) & 0xff, (color >> 8) & 0xff, color & 0xff));
+  const HBRUSH brush = CreateSolidBrush(colorRefOf(color));
   const RECT r{area.x, area.y, area.x + area.width, area.y + area.height};
   FillRect(window, &r, brush);
   DeleteObject(brush);

@@ -13,6 +13,10 @@ namespace lupe::win32 {
 // A 0x00BBGGRR colour is a COLORREF already; a system colour (top bit) is
 // the scheme's, from GetSysColor.
 COLORREF toColorRef(Color color);
+// A pixel of our rasters (0xAARRGGBB) as a COLORREF.
+constexpr COLORREF colorRefOf(Pixel pixel) {
+  return RGB((pixel >> 16) & 0xff, (pixel >> 8) & 0xff, pixel & 0xff);
+}
 // The system colours as pixels, for the compositor.
 SystemColors systemColors();
 // The font at `dpi` dots per inch; the caller deletes it.
