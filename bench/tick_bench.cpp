@@ -12,8 +12,8 @@
 
 #include "app/frm_lupe.hpp"
 #include "platform/controls/control_host.hpp"
-#include "platform/emulation/emulated_desktop.hpp"
 #include "platform/controls/view_composer.hpp"
+#include "platform/emulation/emulated_desktop.hpp"
 #include "platform/runtime/runtime_error.hpp"
 #include "platform/x11/x11_screen_source.hpp"
 #include "platform/x11/x11_view_output.hpp"
@@ -30,6 +30,7 @@ class HeadlessHost final : public lupe::ControlHost {
   explicit HeadlessHost(lupe::EmulatedDesktop*& desktop) : desktop_(desktop) {}
   void checkWrite(const lupe::Control&, lupe::PropertyId) override {}
   void propertyChanged(const lupe::Control&, lupe::PropertyId) override {}
+  void viewRedrawn(const lupe::PictureBox&) override {}
   void report(const lupe::RuntimeError&) override {}
   double twipsPerPixel() const override { return 15.0; }
   lupe::PixelSize outerSize(const lupe::Form&) override { return {kOuterWidth, kOuterHeight}; }

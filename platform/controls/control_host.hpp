@@ -27,6 +27,8 @@ class ControlHost {
   virtual void checkWrite(const Control& control, PropertyId id) = 0;
   // A property changed: show it.
   virtual void propertyChanged(const Control& control, PropertyId id) = 0;
+  // Code cleared the picture box's surface or drew into it: show it anew.
+  virtual void viewRedrawn(const PictureBox& picture) = 0;
   // A run-time error no handler skipped; the program goes on.
   virtual void report(const RuntimeError& error) = 0;
 

@@ -95,13 +95,13 @@ void PictureBox::fitSurface() {
   const int32_t w = std::clamp(devicePixel(Width), 0, kMaxSurfaceSide);
   const int32_t h = std::clamp(devicePixel(Height), 0, kMaxSurfaceSide);
   if (w == surface_.width() && h == surface_.height()) return;
+  // The new size is shown with the Width or Height that made it.
   surface_.resize(w, h, pixelFromColor(BackColor));
-  host().propertyChanged(*this, PropertyId::SurfaceResized);
 }
 
 void PictureBox::Cls() {
   surface_.clear(pixelFromColor(BackColor));
-  host().propertyChanged(*this, PropertyId::SurfaceCleared);
+  host().viewRedrawn(*this);
 }
 
 Handle PictureBox::hDC() { return host().deviceContext(*this); }

@@ -26,19 +26,27 @@ FormRuntime::~FormRuntime() = default;
 int FormRuntime::run(Form& form) {
   form_ = &form;
   const WindowId window = toolkit_.createWindow(form);
-  created_ = true;
+  phase_ = Phase::Loading;
   // The window has its handle before Load runs.
   hwnd_ = handles_ ? handles_->registerWindow(window) : 0;
-  live_ = true;
   deliver([&] { form.Load.raise(); });
-  if (ended_ || unloaded_) return 0;
-  toolkit_.showWindow();
-  orderTabs();
-  shown_ = true;
-  syncTimers();
-  // Showing raises Resize, whose handler may already have closed the window.
-  if (ended_ || unloaded_) return 0;
+  if (!live()) return 0;
+  showFirst();
+  // The first Resize's handler may already have closed the window.
+  if (!live()) return 0;
   return toolkit_.runEventLoop();
+}
+
+// Showing lays the window out: Resize once, whatever the window system told
+// while it mapped the window; then focus and timers.
+void FormRuntime::showFirst() {
+  toolkit_.showWindow();
+  phase_ = Phase::Shown;
+  reported_ = toolkit_.outerSize();
+  deliver([&] { form_->Resize.raise(); });
+  if (!live()) return;
+  orderTabs();
+  syncTimers();
 }
 
 void FormRuntime::timerFired(const Timer& timer) {
@@ -50,13 +58,13 @@ void FormRuntime::timerFired(const Timer& timer) {
 }
 
 void FormRuntime::windowResized() {
-  if (!live_) return;
+  if (phase_ != Phase::Shown) return;
   reported_ = toolkit_.outerSize();
   deliver([&] { form_->Resize.raise(); });
 }
 
 void FormRuntime::frameChanged() {
-  if (!live_) return;
+  if (phase_ != Phase::Shown) return;
   const PixelSize size = toolkit_.outerSize();
   if (size.width == reported_.width && size.height == reported_.height) return;
   reported_ = size;
@@ -64,47 +72,54 @@ void FormRuntime::frameChanged() {
 }
 
 void FormRuntime::windowStateChanged(int16_t state) {
-  if (!live_ || state < 0 || state > 2) return;
+  if (!live() || state < 0 || state > 2 || state == heardState_) return;
+  heardState_ = state;
   hearingState_ = true;
   deliver([&] { form_->WindowState.setFromUser(state); });
   hearingState_ = false;
 }
 
 void FormRuntime::formMouse(Mouse what, int16_t button, int16_t shift, int32_t x, int32_t y) {
-  if (!live_) return;
-  const double twips = toolkit_.twipsPerPixel();
-  const auto tx = static_cast<float>(x * twips), ty = static_cast<float>(y * twips);
+  if (!live() || button <= 0) return;
+  const auto bit = static_cast<unsigned>(button);
+  if (what == Mouse::Up) {
+    // A release counts only where its press did.
+    if (!(pressedOnSurface_ & bit)) return;
+    pressedOnSurface_ &= ~bit;
+  } else {
+    pressedOnSurface_ |= bit;
+  }
+  const auto fx = static_cast<float>(x), fy = static_cast<float>(y);
   deliver([&] {
-    (what == Mouse::Down ? form_->MouseDown : form_->MouseUp).raise(button, shift, tx, ty);
+    (what == Mouse::Down ? form_->MouseDown : form_->MouseUp).raise(button, shift, fx, fy);
   });
 }
 
 bool FormRuntime::closeRequested() {
-  if (unloaded_ || !form_) return true;
+  if (phase_ == Phase::Closed || !form_) return true;
   unload(*form_);
-  return unloaded_;
+  return phase_ == Phase::Closed;
 }
 
 void FormRuntime::checkWrite(const Control&, PropertyId) {}
 
 void FormRuntime::propertyChanged(const Control& control, PropertyId id) {
-  if (!created_ || unloaded_) return;
+  if (!made()) return;
   if (control.kind() == ControlKind::Timer) {
     syncTimer(static_cast<const Timer&>(control));
-  } else if (hearingState_ && id == PropertyId::WindowState) {
+  } else if (id == PropertyId::WindowState &&
+             (hearingState_ || form_->WindowState.get() == heardState_)) {
     return;  // the window is in that state already
-  } else if ((id == PropertyId::SurfaceCleared || id == PropertyId::SurfaceDrawn) &&
-             handling_ > 0) {
-    const auto it = std::find_if(redrawn_.begin(), redrawn_.end(),
-                                 [&](const auto& view) { return view.first == &control; });
-    if (it == redrawn_.end()) {
-      redrawn_.emplace_back(&control, id);
-    } else if (id == PropertyId::SurfaceDrawn) {
-      it->second = id;
-    }
   } else {
     toolkit_.showProperty(control, id);
   }
+}
+
+void FormRuntime::viewRedrawn(const PictureBox& picture) {
+  if (!made()) return;
+  if (handling_ == 0) return toolkit_.showRedrawnView(picture);
+  if (std::find(redrawn_.begin(), redrawn_.end(), &picture) == redrawn_.end())
+    redrawn_.push_back(&picture);
 }
 
 void FormRuntime::report(const RuntimeError& error) { toolkit_.reportError(reportLine(error)); }
@@ -112,33 +127,32 @@ void FormRuntime::report(const RuntimeError& error) { toolkit_.reportError(repor
 double FormRuntime::twipsPerPixel() const { return toolkit_.twipsPerPixel(); }
 
 PixelSize FormRuntime::outerSize(const Form&) {
-  return created_ ? toolkit_.outerSize() : PixelSize{};
+  return phase_ != Phase::Unmade ? toolkit_.outerSize() : PixelSize{};
 }
 
 Handle FormRuntime::windowHandle(const Form&) {
-  if (!hwnd_ || unloaded_) throw RuntimeError::invalidPropertyValue();
+  if (!hwnd_ || phase_ == Phase::Closed) throw RuntimeError::invalidPropertyValue();
   return hwnd_;
 }
 
 Handle FormRuntime::deviceContext(PictureBox& picture) {
-  if (!handles_ || !created_ || unloaded_) throw RuntimeError::invalidPropertyValue();
+  if (!handles_ || !made()) throw RuntimeError::invalidPropertyValue();
   const auto it = surfaces_.find(&picture);
   if (it != surfaces_.end()) return it->second;
-  const Handle dc = handles_->registerSurface(
-      picture.surface(), [this, &picture] { propertyChanged(picture, PropertyId::SurfaceDrawn); });
+  const Handle dc =
+      handles_->registerSurface(picture.surface(), [this, &picture] { viewRedrawn(picture); });
   surfaces_.emplace(&picture, dc);
   return dc;
 }
 
 void FormRuntime::unload(Form& form) {
-  if (unloaded_) return;
+  if (phase_ == Phase::Closed) return;
   int16_t cancel = 0;
   form.Unload.raise(cancel);
   if (cancel != 0) return;
   // The window goes with its controls and timers: no event reaches the model
   // any more, and no tick runs after the device context was given back.
-  unloaded_ = true;
-  live_ = false;
+  phase_ = Phase::Closed;
   syncTimers();
   giveHandlesBack();
   toolkit_.hideWindow();
@@ -147,20 +161,19 @@ void FormRuntime::unload(Form& form) {
 }
 
 void FormRuntime::endProgram() {
-  ended_ = true;
-  live_ = false;
+  if (phase_ != Phase::Closed) phase_ = Phase::Ended;
   syncTimers();
   toolkit_.quitEventLoop(0);
 }
 
 void FormRuntime::show(Form&) {
   // Before the first showing the runtime shows the window itself, after Load.
-  if (shown_ && live_) toolkit_.showWindow();
+  if (phase_ == Phase::Shown) toolkit_.showWindow();
 }
 
 void FormRuntime::syncTimer(const Timer& timer) {
   // An interval of 0 stops the timer, as does disabling it.
-  const bool runs = shown_ && live_ && timer.Enabled && timer.Interval > 0;
+  const bool runs = phase_ == Phase::Shown && timer.Enabled && timer.Interval > 0;
   toolkit_.setTimer(timer, runs ? int32_t{timer.Interval} : 0);
 }
 
@@ -182,10 +195,9 @@ void FormRuntime::orderTabs() {
   toolkit_.setTabOrder(order);
 }
 
-// A drawing stands for the clear before it; a clear alone is shown as such.
 void FormRuntime::showRedrawnViews() {
-  if (!unloaded_)
-    for (const auto& [view, id] : redrawn_) toolkit_.showProperty(*view, id);
+  if (made())
+    for (const PictureBox* view : redrawn_) toolkit_.showRedrawnView(*view);
   redrawn_.clear();
 }
 

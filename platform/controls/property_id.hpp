@@ -46,37 +46,23 @@ namespace lupe {
   P(ScaleMode, "ScaleMode", int16_t)         \
   P(WindowState, "WindowState", int16_t)
 
-// What happens to a picture box's drawing surface, told to the host like a
-// property change so that it shows the view anew.
-#define LUPE_SURFACE_CHANGES(S) \
-  S(SurfaceCleared)             \
-  S(SurfaceResized)             \
-  S(SurfaceDrawn)
-
 #define LUPE_ENUMERATOR(id, ...) id,
-enum class PropertyId { LUPE_PROPERTIES(LUPE_ENUMERATOR) LUPE_SURFACE_CHANGES(LUPE_ENUMERATOR) };
+enum class PropertyId { LUPE_PROPERTIES(LUPE_ENUMERATOR) };
 
 #define LUPE_LISTED(id, ...) PropertyId::id,
-// Every property (not the surface changes), in declaration order.
+// Every property, in declaration order.
 inline constexpr PropertyId kAllProperties[] = {LUPE_PROPERTIES(LUPE_LISTED)};
 #undef LUPE_LISTED
 
 #define LUPE_NAME_CASE(id, name, ...) \
   case PropertyId::id:                \
     return name;
-#define LUPE_SURFACE_NAME_CASE(id) \
-  case PropertyId::id:             \
-    return #id;
-// The property's name, or the surface change's.
+// The property's name.
 constexpr std::string_view propertyName(PropertyId id) {
-  switch (id) {
-    LUPE_PROPERTIES(LUPE_NAME_CASE)
-    LUPE_SURFACE_CHANGES(LUPE_SURFACE_NAME_CASE)
-  }
+  switch (id) { LUPE_PROPERTIES(LUPE_NAME_CASE) }
   return {};
 }
 #undef LUPE_NAME_CASE
-#undef LUPE_SURFACE_NAME_CASE
 
 template <PropertyId Id>
 struct PropertyTraits;

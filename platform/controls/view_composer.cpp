@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/controls/control_tree.hpp"
+
 namespace lupe {
 
 Pixel resolveColor(Color color, const SystemColors& systemColors) {
@@ -32,23 +34,22 @@ std::optional<ImageLayer> imageLayer(const Image& image) {
 
 }  // namespace
 
-void ViewComposer::collectLayers(const PictureBox& box, const SystemColors& systemColors) {
-  layers_.clear();
-  // Later children lie below earlier ones: lay them from the last to the first.
-  const auto& children = box.children();
-  for (auto it = children.rbegin(); it != children.rend(); ++it) {
-    if ((*it)->kind() == ControlKind::Line) {
-      if (auto line = lineLayer(static_cast<const Line&>(**it), systemColors))
-        layers_.push_back(*line);
-    } else if ((*it)->kind() == ControlKind::Image) {
-      if (auto image = imageLayer(static_cast<const Image&>(**it))) layers_.push_back(*image);
+void collectLayers(const Control& container, const SystemColors& systemColors,
+                   std::vector<Layer>& layers) {
+  layers.clear();
+  for (const Control* child : fromBottom(container)) {
+    if (child->kind() == ControlKind::Line) {
+      if (auto line = lineLayer(static_cast<const Line&>(*child), systemColors))
+        layers.push_back(*line);
+    } else if (child->kind() == ControlKind::Image) {
+      if (auto image = imageLayer(static_cast<const Image&>(*child))) layers.push_back(*image);
     }
   }
 }
 
 ConstRasterView ViewComposer::compose(PictureBox& box, int32_t width, int32_t height,
                                       const SystemColors& systemColors) {
-  collectLayers(box, systemColors);
+  collectLayers(box, systemColors, layers_);
   frame_.reshape(std::max(width, 0), std::max(height, 0));
   composeFrame(box.surface().pixels(), resolveColor(box.BackColor, systemColors), layers_,
                frame_.view());
@@ -56,8 +57,17 @@ ConstRasterView ViewComposer::compose(PictureBox& box, int32_t width, int32_t he
 }
 
 ConstRasterView ViewComposer::composeInPlace(PictureBox& box, const SystemColors& systemColors) {
-  collectLayers(box, systemColors);
+  collectLayers(box, systemColors, layers_);
   return box.surface().withLayers(layers_);
+}
+
+ConstRasterView ViewComposer::composeLayers(const Control& container, int32_t width, int32_t height,
+                                            const SystemColors& systemColors) {
+  collectLayers(container, systemColors, layers_);
+  frame_.reshape(std::max(width, 0), std::max(height, 0));
+  frame_.view().fill(0);
+  for (const Layer& layer : layers_) drawLayer(frame_.view(), layer);
+  return frame_.view();
 }
 
 }  // namespace lupe

@@ -22,9 +22,14 @@ Pixel resolveColor(Color color, const SystemColors& systemColors);
 // other style dashed.
 std::optional<LineLayer> lineLayer(const Line& line, const SystemColors& systemColors);
 
+// What a container's lines and images lay over it, from the lowest to the
+// topmost (see fromBottom), into `layers`.
+void collectLayers(const Control& container, const SystemColors& systemColors,
+                   std::vector<Layer>& layers);
+
 // What a picture box shows: its surface, with the lines and images it holds
-// laid over it in stacking order (earlier children above later ones). Keeps
-// its buffers, so composing at a steady size allocates nothing.
+// laid over it in stacking order. Keeps its buffers, so composing at a
+// steady size allocates nothing.
 class ViewComposer {
  public:
   // The frame of width x height pixels; valid until the next compose.
@@ -33,10 +38,13 @@ class ViewComposer {
   // The same frame at the surface's own size, laid into the surface itself
   // (see Surface::withLayers): for a view shown straight from its memory.
   ConstRasterView composeInPlace(PictureBox& box, const SystemColors& systemColors);
+  // Only the lines and images of `container`, on a clear canvas of width x
+  // height (alpha 0 where nothing lies): for a panel whose face the toolkit
+  // paints.
+  ConstRasterView composeLayers(const Control& container, int32_t width, int32_t height,
+                                const SystemColors& systemColors);
 
  private:
-  void collectLayers(const PictureBox& box, const SystemColors& systemColors);
-
   Raster frame_;
   std::vector<Layer> layers_;
 };

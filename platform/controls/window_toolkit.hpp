@@ -25,13 +25,18 @@ class WindowToolkit {
   // one, each showing its properties, the client area at the form's size;
   // returns the native window's identity.
   virtual WindowId createWindow(Form& form) = 0;
-  // Shows the window; a shown window stays as it is.
+  // Shows the window; a shown window stays as it is. The runtime raises the
+  // first Resize itself once this returns.
   virtual void showWindow() = 0;
   // Takes the window off the screen for good.
   virtual void hideWindow() = 0;
-  // Brings what is shown in line with one property (or surface change) of a
-  // control; the form's WindowState asks the window system for that state.
+  // Brings what is shown in line with one property of a control; the form's
+  // WindowState asks the window system for that state. A line's or image's
+  // property concerns what its container draws.
   virtual void showProperty(const Control& control, PropertyId id) = 0;
+  // The view's surface was cleared or drawn into: show it anew, at once
+  // where the toolkit can (see ViewPresenter).
+  virtual void showRedrawnView(const PictureBox& view) = 0;
   // Runs the timer every `interval` milliseconds, counting from now; 0 stops it.
   virtual void setTimer(const Timer& timer, int32_t interval) = 0;
   // Keyboard focus moves through these controls in this order; the first has it.

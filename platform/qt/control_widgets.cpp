@@ -7,18 +7,13 @@
 #include <QSlider>
 #include <QToolButton>
 
-#include "platform/qt/line_widget.hpp"
+#include "platform/qt/panel_widget.hpp"
 #include "platform/qt/qt_backend.hpp"
 #include "platform/qt/qt_convert.hpp"
 #include "platform/qt/view_widget.hpp"
 
 namespace lupe::qt {
 namespace {
-
-bool paintedByContainer(const Control& control) {
-  return (control.kind() == ControlKind::Line || control.kind() == ControlKind::Image) &&
-         control.container() && control.container()->kind() == ControlKind::PictureBox;
-}
 
 // A graphical button: its face in its own colour, with a raised edge.
 QString buttonStyle(const CommandButton& button, const QPalette& palette) {
@@ -75,7 +70,6 @@ QWidget* makeSlider(Slider& slider, QWidget* parent, QtBackend& backend) {
 }  // namespace
 
 QWidget* makeWidget(Control& control, QWidget* parent, QtBackend& backend) {
-  if (paintedByContainer(control)) return nullptr;
   switch (control.kind()) {
     case ControlKind::CommandButton:
       return makeButton(static_cast<CommandButton&>(control), parent, backend);
@@ -88,15 +82,11 @@ QWidget* makeWidget(Control& control, QWidget* parent, QtBackend& backend) {
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
       return label;
     }
-    case ControlKind::Frame: {
-      auto* frame = new QGroupBox(parent);
-      frame->setAutoFillBackground(true);  // the open panel covers the view
-      return frame;
-    }
+    case ControlKind::Frame:
+      return new PanelWidget(static_cast<Frame&>(control), parent);
     case ControlKind::PictureBox:
       return new ViewWidget(static_cast<PictureBox&>(control), parent, backend);
     case ControlKind::Line:
-      return new LineWidget(static_cast<Line&>(control), parent);
     case ControlKind::Image:
     case ControlKind::Timer:
     case ControlKind::Form:
@@ -109,10 +99,6 @@ void showProperty(const Control& control, QWidget* widget, PropertyId id) {
   if (!widget) return;
   if (id == PropertyId::Visible) {
     widget->setVisible(control.Visible);
-    return;
-  }
-  if (control.kind() == ControlKind::Line) {
-    static_cast<LineWidget*>(widget)->place();
     return;
   }
   const auto& placed = static_cast<const PlacedControl&>(control);
@@ -182,11 +168,7 @@ void showProperty(const Control& control, QWidget* widget, PropertyId id) {
       return;
     }
     case ControlKind::PictureBox:
-      if (id == PropertyId::SurfaceDrawn || id == PropertyId::SurfaceCleared) {
-        static_cast<ViewWidget*>(widget)->redrawn();
-      } else {
-        static_cast<ViewWidget*>(widget)->changed();
-      }
+      static_cast<ViewWidget*>(widget)->changed();
       return;
     default:
       return;
@@ -195,11 +177,7 @@ void showProperty(const Control& control, QWidget* widget, PropertyId id) {
 
 void showAllProperties(const Control& control, QWidget* widget) {
   if (!widget) return;
-  if (control.kind() == ControlKind::Line) {
-    showProperty(control, widget, PropertyId::X1);
-  } else {
-    for (PropertyId id : kAllProperties) showProperty(control, widget, id);
-  }
+  for (PropertyId id : kAllProperties) showProperty(control, widget, id);
   widget->setVisible(control.Visible);
 }
 

@@ -9,8 +9,8 @@ namespace lupe::qt {
 class QtBackend;
 
 // Makes the widget that shows `control` in `parent`, wired to raise the
-// control's events through the backend. nullptr for what has no widget of
-// its own: timers, and lines and images that their picture box paints.
+// control's events through the backend; only for a control with a window of
+// its own (hasOwnWindow).
 QWidget* makeWidget(Control& control, QWidget* parent, QtBackend& backend);
 
 // Brings `widget` in line with one property of its control.

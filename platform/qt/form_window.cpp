@@ -10,11 +10,6 @@ namespace lupe::qt {
 
 FormWindow::FormWindow(QtBackend& backend) : QWidget(nullptr), backend_(backend) {}
 
-void FormWindow::showEvent(QShowEvent* event) {
-  QWidget::showEvent(event);
-  backend_.windowResized();  // the first showing lays the window out
-}
-
 void FormWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   backend_.windowResized();
@@ -41,16 +36,14 @@ void FormWindow::closeEvent(QCloseEvent* event) {
 }
 
 // A press that a control let through (a label's, a panel's) is not on the
-// window's own surface; only a press that hit no control is.
+// window's own surface; only a press that hit no control is. Which release
+// belongs to such a press is the runtime's to tell.
 void FormWindow::mousePressEvent(QMouseEvent* event) {
   if (childAt(event->position().toPoint())) return;
-  pressedOnSurface_ |= event->button();
   backend_.formMouse(FormRuntime::Mouse::Down, *event);
 }
 
 void FormWindow::mouseReleaseEvent(QMouseEvent* event) {
-  if (!(pressedOnSurface_ & event->button())) return;
-  pressedOnSurface_ &= ~event->button();
   backend_.formMouse(FormRuntime::Mouse::Up, *event);
 }
 

@@ -13,7 +13,6 @@ class FormWindow final : public QWidget {
   explicit FormWindow(QtBackend& backend);
 
  protected:
-  void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void changeEvent(QEvent* event) override;
@@ -23,7 +22,6 @@ class FormWindow final : public QWidget {
 
  private:
   QtBackend& backend_;
-  Qt::MouseButtons pressedOnSurface_;  // buttons that went down where no control is
 };
 
 }  // namespace lupe::qt

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "platform/controls/control_tree.hpp"
 #include "platform/qt/control_widgets.hpp"
 #include "platform/qt/form_window.hpp"
 #include "platform/qt/pointer_drag.hpp"
@@ -38,7 +39,7 @@ WindowId QtBackend::createWindow(Form& form) {
   form_ = &form;
   window_ = std::make_unique<FormWindow>(*this);
   const qreal dpr = window_->devicePixelRatioF();
-  build(form, window_.get());
+  build(form);
   showProperty(form, PropertyId::Caption);
   if (form.Icon) window_->setWindowIcon(QIcon(QPixmap::fromImage(toQImage(*form.Icon))));
   window_->resize(
@@ -47,22 +48,23 @@ WindowId QtBackend::createWindow(Form& form) {
   return idOf(window_.get());
 }
 
-void QtBackend::build(Control& container, QWidget* parent) {
-  for (Control* child : container.children()) {
-    QWidget* widget = makeWidget(*child, parent, *this);
-    if (!widget) continue;
-    widgets_.emplace(child, widget);
-    showAllProperties(*child, widget);
-    build(*child, widget);
-  }
-  stack(container);
+void QtBackend::build(Form& form) {
+  buildWindows(
+      form,
+      [this](Control& control) {
+        QWidget* parent =
+            control.container() == form_ ? window_.get() : widgetOf(*control.container());
+        QWidget* widget = makeWidget(control, parent, *this);
+        widgets_.emplace(&control, widget);
+        showAllProperties(control, widget);
+      },
+      [this](const Control& container) { stack(container); });
 }
 
-// Earlier controls lie above later ones: raise from the last to the first.
+// Raising each from the bottom-most up leaves the top-most on top.
 void QtBackend::stack(const Control& container) {
-  const auto& children = container.children();
-  for (auto it = children.rbegin(); it != children.rend(); ++it)
-    if (QWidget* widget = widgetOf(**it)) widget->raise();
+  for (const Control* child : fromBottom(container))
+    if (QWidget* widget = widgetOf(*child)) widget->raise();
 }
 
 void QtBackend::showWindow() {
@@ -158,8 +160,9 @@ bool QtBackend::windowClosing() { return !runtime_ || runtime_->closeRequested()
 // Another program destroyed our window: nothing can be shown any more. The
 // window's closing still runs, so the program gives back what it holds.
 void QtBackend::endWithoutWindow() {
-  reportError("Tevka - Lupe: Das Fenster der Lupe wurde von einem anderen Programm geschlossen; "
-              "die Lupe wird beendet.");
+  reportError(
+      "Tevka - Lupe: Das Fenster der Lupe wurde von einem anderen Programm geschlossen; "
+      "die Lupe wird beendet.");
   if (runtime_) runtime_->closeRequested();
   QCoreApplication::exit(1);
 }
@@ -181,10 +184,18 @@ void QtBackend::showProperty(const Control& control, PropertyId id) {
   if (QWidget* widget = widgetOf(control)) {
     lupe::qt::showProperty(control, widget, id);
   } else if (const Control* container = control.container()) {
-    // Lines and images of a picture box are painted by it.
-    if (QWidget* view = widgetOf(*container); view && container->kind() == ControlKind::PictureBox)
-      static_cast<ViewWidget*>(view)->changed();
+    // Lines and images are drawn by their container.
+    if (QWidget* widget = widgetOf(*container);
+        widget && container->kind() == ControlKind::PictureBox) {
+      static_cast<ViewWidget*>(widget)->changed();
+    } else if (widget) {
+      widget->update();
+    }
   }
+}
+
+void QtBackend::showRedrawnView(const PictureBox& view) {
+  if (QWidget* widget = widgetOf(view)) static_cast<ViewWidget*>(widget)->redrawn();
 }
 
 void QtBackend::reportError(const std::string& line) {

@@ -49,7 +49,7 @@ class QtBackend final : public WindowToolkit, public WindowRequests {
   void windowResized();
   // From the window: the window system changed its state.
   void windowStateChanged();
-  // From the window: a mouse button went down or came up over its own surface.
+  // From the window: a mouse button went down over its own surface, or came up.
   void formMouse(FormRuntime::Mouse what, const QMouseEvent& event);
   // From the window: it moved, and with a move may come a new frame.
   void windowMoved();
@@ -64,6 +64,7 @@ class QtBackend final : public WindowToolkit, public WindowRequests {
   void showWindow() override;
   void hideWindow() override;
   void showProperty(const Control& control, PropertyId id) override;
+  void showRedrawnView(const PictureBox& view) override;
   void setTimer(const Timer& timer, int32_t interval) override;
   void setTabOrder(const std::vector<const Control*>& order) override;
   PixelSize outerSize() override;
@@ -78,7 +79,7 @@ class QtBackend final : public WindowToolkit, public WindowRequests {
   bool releaseCapture() override;
 
  private:
-  void build(Control& container, QWidget* parent);
+  void build(Form& form);
   void stack(const Control& container);
   void giveViewsNativeWindows(const Control& container);
   void followFrame();

@@ -29,63 +29,48 @@ void ViewWidget::showThrough(const FrameOutputs& outputs) {
   // view as to any other widget: the window manager's move, started from
   // the form's window, begins where the pointer was last seen there.
   windowHandle()->setFlag(Qt::WindowTransparentForInput);
-  picture_.surface().useMemory(output_.get());
+  presenter_ = std::make_unique<ViewPresenter>(picture_, *output_, systemColors_);
   changed();
 }
 
-QPaintEngine* ViewWidget::paintEngine() const {
-  return output_ ? nullptr : QWidget::paintEngine();
-}
+QPaintEngine* ViewWidget::paintEngine() const { return output_ ? nullptr : QWidget::paintEngine(); }
 
 void ViewWidget::changed() {
-  stale_ = true;
+  if (presenter_) presenter_->changed();
   update();
 }
 
 void ViewWidget::redrawn() {
-  if (output_ && isVisible()) return present();
-  changed();
+  if (!presenter_) return changed();
+  presenter_->redrawn(isVisible(), nativeSize());
 }
 
-QSize ViewWidget::nativeSize() const {
+PixelSize ViewWidget::nativeSize() const {
   const qreal dpr = devicePixelRatioF();
-  return {static_cast<int>(std::ceil(width() * dpr)), static_cast<int>(std::ceil(height() * dpr))};
+  return {static_cast<int32_t>(std::ceil(width() * dpr)),
+          static_cast<int32_t>(std::ceil(height() * dpr))};
 }
 
 void ViewWidget::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  stale_ = true;
+  if (presenter_) presenter_->changed();
 }
 
 void ViewWidget::paintEvent(QPaintEvent* event) {
-  if (!output_) return paintWithQt();
-  if (stale_) return present();
-  // Only uncovered: the memory still holds the frame, put it there again.
+  if (!presenter_) return paintWithQt();
   const qreal dpr = devicePixelRatioF();
   const QRect area = event->rect();
   const int x = static_cast<int>(std::floor(area.x() * dpr)),
             y = static_cast<int>(std::floor(area.y() * dpr));
-  output_->show({x, y, static_cast<int>(std::ceil((area.x() + area.width()) * dpr)) - x,
-                 static_cast<int>(std::ceil((area.y() + area.height()) * dpr)) - y});
-}
-
-// The frame is laid into the surface's own memory and put as it lies; what
-// of the window the surface does not reach shows the background.
-void ViewWidget::present() {
-  const ConstRasterView frame = composer_.composeInPlace(picture_, systemColors_);
-  output_->show({0, 0, frame.width, frame.height});
-  const QSize size = nativeSize();
-  const Pixel background = resolveColor(picture_.BackColor, systemColors_);
-  output_->fill({frame.width, 0, size.width() - frame.width, size.height()}, background);
-  output_->fill({0, frame.height, frame.width, size.height() - frame.height}, background);
-  stale_ = false;
+  presenter_->paint({x, y, static_cast<int>(std::ceil((area.x() + area.width()) * dpr)) - x,
+                     static_cast<int>(std::ceil((area.y() + area.height()) * dpr)) - y},
+                    nativeSize());
 }
 
 void ViewWidget::paintWithQt() {
-  const QSize size = nativeSize();
+  const PixelSize size = nativeSize();
   // The frame is composed in native pixels and lands 1:1 on a scaled screen too.
-  const ConstRasterView frame =
-      composer_.compose(picture_, size.width(), size.height(), systemColors_);
+  const ConstRasterView frame = composer_.compose(picture_, size.width, size.height, systemColors_);
   if (frame.width <= 0 || frame.height <= 0) return;
   const QImage image(reinterpret_cast<const uchar*>(frame.pixels), frame.width, frame.height,
                      static_cast<qsizetype>(frame.stride * sizeof(Pixel)), QImage::Format_RGB32);

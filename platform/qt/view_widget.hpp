@@ -6,6 +6,7 @@
 
 #include "platform/controls/controls.hpp"
 #include "platform/controls/view_composer.hpp"
+#include "platform/controls/view_presenter.hpp"
 #include "platform/qt/frame_outputs.hpp"
 
 namespace lupe::qt {
@@ -17,9 +18,9 @@ class QtBackend;
 // ever shows a finished frame, so nothing flickers.
 //
 // Where the window system lets it, the view is a native window of its own
-// that shows the surface's memory itself: the layers are laid into the
-// surface in place and the frame is put with no copy and no painting by Qt
-// (paintEngine() is null). Otherwise Qt paints the composed frame.
+// that shows the surface's memory itself through a ViewPresenter, with no
+// copy and no painting by Qt (paintEngine() is null). Otherwise Qt paints
+// the composed frame.
 class ViewWidget final : public QWidget {
  public:
   ViewWidget(PictureBox& picture, QWidget* parent, QtBackend& backend);
@@ -42,16 +43,15 @@ class ViewWidget final : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
-  QSize nativeSize() const;
+  PixelSize nativeSize() const;
   void paintWithQt();
-  void present();
 
   PictureBox& picture_;
   QtBackend& backend_;
   ViewComposer composer_;
   SystemColors systemColors_;  // made once: composing a frame allocates nothing
   std::unique_ptr<FrameOutput> output_;
-  bool stale_ = true;  // the output does not hold the picture's latest frame
+  std::unique_ptr<ViewPresenter> presenter_;  // while the output shows the view
 };
 
 }  // namespace lupe::qt

@@ -1,12 +1,9 @@
-// How the backend draws what the system's controls do not: buttons in their
-// own colour and the settings panel with its caption and lines.
-#include <cstring>
+#include "platform/win32/control_painting.hpp"
+
 #include <string>
 
-#include "platform/raster/compositor.hpp"
 #include "platform/raster/raster.hpp"
 #include "platform/win32/wide_text.hpp"
-#include "platform/win32/win32_backend.hpp"
 #include "platform/win32/win32_convert.hpp"
 
 namespace lupe::win32 {
@@ -16,10 +13,7 @@ constexpr int kPictureMargin = 4;  // above a button's picture
 
 }  // namespace
 
-// A graphical button: its face in BackColor with a raised edge, sunken while
-// pressed; a picture stands above the caption.
-void Win32Backend::drawButton(const DRAWITEMSTRUCT& item) {
-  const auto& button = static_cast<const CommandButton&>(*controlOf(item.hwndItem));
+void drawButton(const DRAWITEMSTRUCT& item, const CommandButton& button, HFONT font) {
   const HDC dc = item.hDC;
   RECT r = item.rcItem;
   const COLORREF face = toColorRef(button.BackColor);
@@ -30,7 +24,7 @@ void Win32Backend::drawButton(const DRAWITEMSTRUCT& item) {
   DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
   if (pressed) OffsetRect(&r, 1, 1);
 
-  if (const auto font = fonts_.find(&button); font != fonts_.end()) SelectObject(dc, font->second);
+  if (font) SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   std::wstring caption = widen(button.Caption.get());
@@ -51,15 +45,13 @@ void Win32Backend::drawButton(const DRAWITEMSTRUCT& item) {
   }
 }
 
-// The panel: the face colour, an etched group edge with the caption set into
-// its top, and the panel's own lines by the same pixel rule as the view's.
-void Win32Backend::paintFrame(HWND window, const Frame& frame) {
+void paintPanel(HWND window, const Frame& frame, HFONT font, ViewComposer& composer) {
   PAINTSTRUCT paint;
   const HDC dc = BeginPaint(window, &paint);
   RECT client;
   GetClientRect(window, &client);
-  FillRect(dc, &client, face_);
-  if (const auto font = fonts_.find(&frame); font != fonts_.end()) SelectObject(dc, font->second);
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  if (font) SelectObject(dc, font);
   const std::wstring caption = widen(frame.Caption.get());
   SIZE text{0, 0};
   GetTextExtentPoint32W(dc, caption.empty() ? L" " : caption.c_str(),
@@ -74,19 +66,12 @@ void Win32Backend::paintFrame(HWND window, const Frame& frame) {
     ExtTextOutW(dc, 8, 0, ETO_OPAQUE, &behind, caption.c_str(), static_cast<UINT>(caption.size()),
                 nullptr);
   }
-  // Lines are few and thin: drawn on a clear canvas, set pixel by pixel.
-  Raster canvas(client.right, client.bottom, 0);
-  bool any = false;
-  for (const Control* child : frame.children()) {
-    if (child->kind() != ControlKind::Line) continue;
-    if (const auto layer = lineLayer(static_cast<const Line&>(*child), systemColors())) {
-      drawLine(canvas.view(), *layer);
-      any = true;
-    }
-  }
-  for (int32_t y = 0; any && y < canvas.view().height; ++y) {
-    const Pixel* row = canvas.view().row(y);
-    for (int32_t x = 0; x < canvas.view().width; ++x)
+  // Lines are few and thin: set pixel by pixel where the canvas has one.
+  const ConstRasterView lines =
+      composer.composeLayers(frame, client.right, client.bottom, systemColors());
+  for (int32_t y = 0; y < lines.height; ++y) {
+    const Pixel* row = lines.row(y);
+    for (int32_t x = 0; x < lines.width; ++x)
       if (row[x] >> 24) SetPixelV(dc, x, y, colorRefOf(row[x]));
   }
   EndPaint(window, &paint);

@@ -1,10 +1,9 @@
-// The backend's native child windows: one per control, made and kept in
-// step with the control model's properties; views show their DIB section.
-#include "platform/win32/win32_backend.hpp"  // windows.h first
+#include "platform/win32/control_windows.hpp"
 
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "platform/controls/control_tree.hpp"
 #include "platform/win32/wide_text.hpp"
 #include "platform/win32/win32_convert.hpp"
 
@@ -18,7 +17,66 @@ bool captioned(ControlKind kind) {
 
 }  // namespace
 
-HWND Win32Backend::makeWindow(Control& control, HWND parent) {
+ControlWindows::~ControlWindows() {
+  for (const auto& [control, font] : fonts_) DeleteObject(font);
+}
+
+void ControlWindows::build(Form& form, HWND window, void* creator) {
+  windows_.emplace(&form, window);
+  controls_.emplace(window, &form);
+  buildWindows(
+      form,
+      [&](Control& control) {
+        const HWND child = make(control, windows_.at(control.container()), creator);
+        if (!child) return;
+        windows_.emplace(&control, child);
+        controls_.emplace(child, &control);
+        for (PropertyId id : kAllProperties) showOwn(control, child, id);
+      },
+      [&](const Control& container) { stack(container); });
+}
+
+// Each goes to the top from the bottom-most up, so the top-most ends there.
+void ControlWindows::stack(const Control& container) {
+  for (const Control* child : fromBottom(container))
+    if (const auto window = windows_.find(child); window != windows_.end())
+      SetWindowPos(window->second, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void ControlWindows::clear() {
+  views_.clear();
+  windows_.clear();
+  controls_.clear();
+}
+
+Control* ControlWindows::controlOf(HWND window) const {
+  const auto it = controls_.find(window);
+  return it == controls_.end() ? nullptr : it->second;
+}
+
+HWND ControlWindows::windowOf(const Control& control) const {
+  const auto it = windows_.find(&control);
+  return it == windows_.end() ? nullptr : it->second;
+}
+
+ViewWindow* ControlWindows::viewOf(const Control& control) const {
+  for (const auto& view : views_)
+    if (&view->picture() == &control) return view.get();
+  return nullptr;
+}
+
+ViewWindow* ControlWindows::viewOf(const Surface& surface) const {
+  for (const auto& view : views_)
+    if (&view->picture().surface() == &surface) return view.get();
+  return nullptr;
+}
+
+HFONT ControlWindows::fontOf(const Control& control) const {
+  const auto it = fonts_.find(&control);
+  return it == fonts_.end() ? nullptr : it->second;
+}
+
+HWND ControlWindows::make(Control& control, HWND parent, void* creator) {
   const wchar_t* className = nullptr;
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
   switch (control.kind()) {
@@ -44,78 +102,58 @@ HWND Win32Backend::makeWindow(Control& control, HWND parent) {
       return nullptr;
   }
   const HWND window =
-      CreateWindowExW(0, className, L"", style, 0, 0, 0, 0, parent, nullptr, instance_, this);
-  if (window && control.kind() == ControlKind::PictureBox) {
-    auto view = std::make_unique<View>();
-    view->picture = &static_cast<PictureBox&>(control);
-    view->window = window;
-    view->memory = std::make_unique<ViewMemory>(window);
-    view->picture->surface().useMemory(view->memory.get());
-    views_.push_back(std::move(view));
-  }
+      CreateWindowExW(0, className, L"", style, 0, 0, 0, 0, parent, nullptr, instance_, creator);
+  if (window && control.kind() == ControlKind::PictureBox)
+    views_.push_back(std::make_unique<ViewWindow>(static_cast<PictureBox&>(control), window));
   return window;
 }
 
-void Win32Backend::showAll(const Control& control) {
-  const HWND window = windows_.at(&control);
-  for (PropertyId id : kAllProperties) showChildProperty(control, window, id);
-  ShowWindow(window, control.Visible ? SW_SHOWNA : SW_HIDE);
-}
-
-void Win32Backend::showProperty(const Control& control, PropertyId id) {
-  if (!window_) return;
-  if (control.kind() == ControlKind::Form) {
-    if (id == PropertyId::Caption) SetWindowTextW(window_, widen(form_->Caption.get()).c_str());
-    // Asks the window system; the state it grants comes back through WM_SIZE.
-    if (id == PropertyId::WindowState && shown_ && form_->WindowState != state_) {
-      const int16_t state = form_->WindowState;
-      ShowWindow(window_, state == 2 ? SW_MAXIMIZE : state == 1 ? SW_MINIMIZE : SW_RESTORE);
-    }
-    return;
-  }
+void ControlWindows::show(const Control& control, PropertyId id) {
   if (const auto window = windows_.find(&control); window != windows_.end()) {
-    showChildProperty(control, window->second, id);
+    showOwn(control, window->second, id);
   } else if (const Control* container = control.container()) {
     // Lines and images are drawn by their container.
-    if (View* view = viewOf(*container)) {
-      viewChanged(*view);
-    } else if (const auto frame = windows_.find(container); frame != windows_.end()) {
-      InvalidateRect(frame->second, nullptr, TRUE);
+    if (ViewWindow* view = viewOf(*container)) {
+      view->changed();
+    } else if (const auto panel = windows_.find(container); panel != windows_.end()) {
+      InvalidateRect(panel->second, nullptr, TRUE);
     }
   }
 }
 
-void Win32Backend::showChildProperty(const Control& control, HWND window, PropertyId id) {
-  if (id == PropertyId::Visible) {
-    ShowWindow(window, control.Visible ? SW_SHOWNA : SW_HIDE);
-    return;
-  }
+void ControlWindows::showFont(const CaptionedControl& control, HWND window) {
+  const HFONT font = makeFont(control.Font, dpi_);
+  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (const auto old = fonts_.find(&control); old != fonts_.end()) DeleteObject(old->second);
+  fonts_[&control] = font;
+}
+
+void ControlWindows::showOwn(const Control& control, HWND window, PropertyId id) {
   const auto& placed = static_cast<const PlacedControl&>(control);
   switch (id) {
+    case PropertyId::Visible:
+      ShowWindow(window, control.Visible ? SW_SHOWNA : SW_HIDE);
+      return;
     case PropertyId::Left:
     case PropertyId::Top:
     case PropertyId::Width:
     case PropertyId::Height: {
       const RECT r = placeOf(placed);
       MoveWindow(window, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
-      if (View* view = viewOf(control)) viewChanged(*view);
+      if (ViewWindow* view = viewOf(control)) view->changed();
       return;
     }
     case PropertyId::Caption:
+    case PropertyId::Font:
       if (!captioned(control.kind())) return;
-      SetWindowTextW(window,
-                     widen(static_cast<const CaptionedControl&>(control).Caption.get()).c_str());
+      if (id == PropertyId::Font) {
+        showFont(static_cast<const CaptionedControl&>(control), window);
+      } else {
+        SetWindowTextW(window,
+                       widen(static_cast<const CaptionedControl&>(control).Caption.get()).c_str());
+      }
       InvalidateRect(window, nullptr, TRUE);
       return;
-    case PropertyId::Font: {
-      if (!captioned(control.kind())) return;
-      const HFONT font = makeFont(static_cast<const CaptionedControl&>(control).Font, dpi_);
-      SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-      if (const auto old = fonts_.find(&control); old != fonts_.end()) DeleteObject(old->second);
-      fonts_[&control] = font;
-      InvalidateRect(window, nullptr, TRUE);
-      return;
-    }
     default:
       break;
   }
@@ -146,40 +184,11 @@ void Win32Backend::showChildProperty(const Control& control, HWND window, Proper
       return;
     }
     case ControlKind::PictureBox:
-      if (View* view = viewOf(control)) {
-        if (id == PropertyId::SurfaceDrawn || id == PropertyId::SurfaceCleared) {
-          if (IsWindowVisible(view->window)) {
-            present(*view);
-          } else {
-            view->stale = true;
-          }
-        } else {
-          viewChanged(*view);
-        }
-      }
+      if (ViewWindow* view = viewOf(control)) view->changed();
       return;
     default:
       return;
   }
-}
-
-void Win32Backend::viewChanged(View& view) {
-  view.stale = true;
-  InvalidateRect(view.window, nullptr, FALSE);
-}
-
-// The frame is laid into the DIB section in place and blitted as it lies;
-// what of the window the picture does not reach shows the background.
-void Win32Backend::present(View& view) {
-  const SystemColors colors = systemColors();
-  const ConstRasterView frame = view.composer.composeInPlace(*view.picture, colors);
-  view.memory->show({0, 0, frame.width, frame.height});
-  RECT client;
-  GetClientRect(view.window, &client);
-  const Pixel background = resolveColor(view.picture->BackColor, colors);
-  view.memory->fill({frame.width, 0, client.right - frame.width, client.bottom}, background);
-  view.memory->fill({0, frame.height, frame.width, client.bottom - frame.height}, background);
-  view.stale = false;
 }
 
 }  // namespace lupe::win32

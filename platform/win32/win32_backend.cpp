@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include "platform/win32/wide_text.hpp"
-#include "platform/win32/win32_convert.hpp"
 
 namespace lupe::win32 {
 namespace {
@@ -33,15 +32,10 @@ int screenDpi() {
   return dpi > 0 ? dpi : 96;
 }
 
-bool paintedByContainer(const Control& control) {
-  return control.kind() == ControlKind::Line || control.kind() == ControlKind::Image ||
-         control.kind() == ControlKind::Timer;
-}
-
 }  // namespace
 
 Win32Backend::Win32Backend(HINSTANCE instance)
-    : instance_(instance), dpi_(screenDpi()), face_(GetSysColorBrush(COLOR_BTNFACE)) {
+    : instance_(instance), dpi_(screenDpi()), children_(instance, dpi_) {
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
   const auto icon = [instance](int side) {
@@ -53,15 +47,11 @@ Win32Backend::Win32Backend(HINSTANCE instance)
   registerClass(instance, kViewClass, windowProc, CS_DBLCLKS);
 }
 
-Win32Backend::~Win32Backend() {
-  hideWindow();
-  for (const auto& [control, font] : fonts_) DeleteObject(font);
-}
+Win32Backend::~Win32Backend() { hideWindow(); }
 
 HDC Win32Backend::surfaceContext(Surface& surface) const {
-  for (const auto& view : views_)
-    if (&view->picture->surface() == &surface) return view->memory->context();
-  return nullptr;
+  const ViewWindow* view = children_.viewOf(surface);
+  return view ? view->context() : nullptr;
 }
 
 WindowId Win32Backend::createWindow(Form& form) {
@@ -72,33 +62,8 @@ WindowId Win32Backend::createWindow(Form& form) {
   window_ = CreateWindowExW(0, kFormClass, widen(form.Caption.get()).c_str(), style, CW_USEDEFAULT,
                             CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top,
                             nullptr, nullptr, instance_, this);
-  windows_.emplace(&form, window_);
-  controls_.emplace(window_, &form);
-  build(form, window_);
+  children_.build(form, window_, this);
   return reinterpret_cast<WindowId>(window_);
-}
-
-void Win32Backend::build(Control& container, HWND parent) {
-  for (Control* child : container.children()) {
-    if (paintedByContainer(*child)) continue;
-    const HWND window = makeWindow(*child, parent);
-    if (!window) continue;
-    windows_.emplace(child, window);
-    controls_.emplace(window, child);
-    showAll(*child);
-    build(*child, window);
-  }
-  stack(container);
-}
-
-// Earlier controls lie above later ones: each goes to the top, the first last.
-void Win32Backend::stack(const Control& container) {
-  const auto& children = container.children();
-  for (auto it = children.rbegin(); it != children.rend(); ++it) {
-    const auto window = windows_.find(*it);
-    if (window != windows_.end())
-      SetWindowPos(window->second, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  }
 }
 
 void Win32Backend::showWindow() {
@@ -110,74 +75,43 @@ void Win32Backend::showWindow() {
                                      : SW_SHOWNORMAL);
     UpdateWindow(window_);
     shown_ = true;
-    if (runtime_) runtime_->windowResized();  // the first showing lays the window out
   } else if (!IsWindowVisible(window_)) {
     ShowWindow(window_, SW_SHOW);
   }
 }
 
 void Win32Backend::hideWindow() {
-  tickers_.clear();  // their threads post to the window: they go first
-  timers_.clear();
+  ticks_.clear();  // their threads post to the window: they go first
   if (window_) DestroyWindow(window_);
   window_ = nullptr;
-  windows_.clear();
-  controls_.clear();
-  views_.clear();
+  children_.clear();
 }
 
-Control* Win32Backend::controlOf(HWND window) const {
-  const auto it = controls_.find(window);
-  return it == controls_.end() ? nullptr : it->second;
+void Win32Backend::showProperty(const Control& control, PropertyId id) {
+  if (!window_) return;
+  if (control.kind() != ControlKind::Form) return children_.show(control, id);
+  if (id == PropertyId::Caption) SetWindowTextW(window_, widen(form_->Caption.get()).c_str());
+  // Asks the window system; the state it grants comes back through WM_SIZE.
+  // Before the first showing, the showing itself takes the state.
+  if (id == PropertyId::WindowState && shown_) {
+    const int16_t state = form_->WindowState;
+    ShowWindow(window_, state == 2 ? SW_MAXIMIZE : state == 1 ? SW_MINIMIZE : SW_RESTORE);
+  }
 }
 
-Win32Backend::View* Win32Backend::viewOf(const Control& control) {
-  for (const auto& view : views_)
-    if (view->picture == &control) return view.get();
-  return nullptr;
+void Win32Backend::showRedrawnView(const PictureBox& view) {
+  if (ViewWindow* window = children_.viewOf(view)) window->redrawn();
 }
 
 void Win32Backend::setTabOrder(const std::vector<const Control*>& order) {
-  tabOrder_.clear();
+  std::vector<HWND> windows;
   for (const Control* control : order)
-    if (const auto window = windows_.find(control); window != windows_.end())
-      tabOrder_.push_back(window->second);
-  for (HWND window : tabOrder_)
-    if (IsWindowVisible(window)) {
-      SetFocus(window);
-      break;
-    }
-}
-
-// Tab and Shift+Tab go through the controls in TabIndex order, passing over
-// those that cannot be seen.
-bool Win32Backend::moveFocus(const MSG& message) {
-  if (message.message != WM_KEYDOWN || message.wParam != VK_TAB || tabOrder_.empty()) return false;
-  if (!window_ || (message.hwnd != window_ && !IsChild(window_, message.hwnd))) return false;
-  const auto count = static_cast<int>(tabOrder_.size());
-  int at = -1;
-  for (int i = 0; i < count; ++i)
-    if (tabOrder_[i] == GetFocus()) at = i;
-  const int step = (GetKeyState(VK_SHIFT) & 0x8000) ? -1 : 1;
-  for (int k = 1; k <= count; ++k) {
-    const HWND next = tabOrder_[((at + step * k) % count + count) % count];
-    if (IsWindowVisible(next) && IsWindowEnabled(next)) {
-      SetFocus(next);
-      break;
-    }
-  }
-  return true;
+    if (const HWND window = children_.windowOf(*control)) windows.push_back(window);
+  focus_.set(std::move(windows));
 }
 
 void Win32Backend::setTimer(const Timer& timer, int32_t interval) {
-  size_t index = 0;
-  while (index < timers_.size() && timers_[index] != &timer) ++index;
-  if (index == timers_.size()) {
-    if (interval <= 0 || !window_) return;
-    timers_.push_back(&timer);
-    tickers_.push_back(std::make_unique<PreciseTicker>(window_, kTickMessage, index));
-  }
-  tickers_[index]->run(interval);
+  ticks_.run(window_, timer, interval);
 }
 
 PixelSize Win32Backend::outerSize() {
@@ -201,7 +135,7 @@ void Win32Backend::reportError(const std::string& line) {
 int Win32Backend::runEventLoop() {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (moveFocus(message)) continue;
+    if (focus_.handle(message, window_)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "platform/win32/control_painting.hpp"
 #include "platform/win32/win32_convert.hpp"
 
 namespace lupe::win32 {
@@ -15,7 +16,7 @@ LRESULT CALLBACK Win32Backend::windowProc(HWND window, UINT message, WPARAM wPar
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   auto* backend = reinterpret_cast<Win32Backend*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  const Control* control = backend ? backend->controlOf(window) : nullptr;
+  const Control* control = backend ? backend->children_.controlOf(window) : nullptr;
   if (!control) return DefWindowProcW(window, message, wParam, lParam);
   switch (control->kind()) {
     case ControlKind::Form:
@@ -23,8 +24,8 @@ LRESULT CALLBACK Win32Backend::windowProc(HWND window, UINT message, WPARAM wPar
     case ControlKind::Frame:
       return backend->frameMessage(window, message, wParam, lParam);
     case ControlKind::PictureBox:
-      if (View* view = backend->viewOf(*control))
-        return backend->viewMessage(*view, message, wParam, lParam);
+      if (ViewWindow* view = backend->children_.viewOf(*control))
+        return backend->viewMessage(*view, window, message, wParam, lParam);
       [[fallthrough]];
     default:
       return DefWindowProcW(window, message, wParam, lParam);
@@ -35,11 +36,10 @@ LRESULT Win32Backend::formMessage(HWND window, UINT message, WPARAM wParam, LPAR
   if (LRESULT result = 0; childMessage(message, wParam, lParam, result)) return result;
   switch (message) {
     case kTickMessage:
-      if (wParam < tickers_.size() && tickers_[wParam]->running() && runtime_)
-        runtime_->timerFired(*timers_[wParam]);
+      if (const Timer* timer = ticks_.due(wParam); timer && runtime_) runtime_->timerFired(*timer);
       // Only now may the next tick be posted: ticks never queue up. (The tick
-      // may have closed the window, and its tickers with it.)
-      if (wParam < tickers_.size()) tickers_[wParam]->taken();
+      // may have closed the window, and its timers with it.)
+      ticks_.taken(wParam);
       return 0;
     case WM_SIZE:
       sizeChanged(wParam);
@@ -54,12 +54,12 @@ LRESULT Win32Backend::formMessage(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      formMouse(FormRuntime::Mouse::Down, message, lParam);
+      formMouse(FormRuntime::Mouse::Down, message, wParam, lParam);
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
-      formMouse(FormRuntime::Mouse::Up, message, lParam);
+      formMouse(FormRuntime::Mouse::Up, message, wParam, lParam);
       return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);
@@ -68,37 +68,30 @@ LRESULT Win32Backend::formMessage(HWND window, UINT message, WPARAM wParam, LPAR
 
 void Win32Backend::sizeChanged(WPARAM kind) {
   if (kind != SIZE_RESTORED && kind != SIZE_MINIMIZED && kind != SIZE_MAXIMIZED) return;
-  const int16_t state = kind == SIZE_MAXIMIZED ? 2 : kind == SIZE_MINIMIZED ? 1 : 0;
-  if (!runtime_ || !shown_) return;
-  if (state != state_) {
-    state_ = state;
-    runtime_->windowStateChanged(state);
-  }
+  if (!runtime_) return;
+  runtime_->windowStateChanged(kind == SIZE_MAXIMIZED ? 2 : kind == SIZE_MINIMIZED ? 1 : 0);
   runtime_->windowResized();
 }
 
-// A press on the window's own surface, where no control lies; its release
-// counts only when the press did.
-void Win32Backend::formMouse(FormRuntime::Mouse what, UINT message, LPARAM lParam) {
-  const int16_t button = buttonOf(message);
-  const unsigned bit = 1u << button;
+// A press on the window's own surface, where no control lies. The window
+// keeps the mouse until the last button held comes up, so that the release
+// reaches it wherever it happens.
+void Win32Backend::formMouse(FormRuntime::Mouse what, UINT message, WPARAM wParam, LPARAM lParam) {
   if (what == FormRuntime::Mouse::Down) {
-    if (!pressedOnSurface_) SetCapture(window_);
-    pressedOnSurface_ |= bit;
-  } else {
-    if (!(pressedOnSurface_ & bit)) return;
-    pressedOnSurface_ &= ~bit;
-    if (!pressedOnSurface_) ReleaseCapture();
+    SetCapture(window_);
+  } else if (!(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) {
+    ReleaseCapture();
   }
   if (runtime_)
-    runtime_->formMouse(what, button, shiftNow(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    runtime_->formMouse(what, buttonOf(message), shiftNow(), GET_X_LPARAM(lParam),
+                        GET_Y_LPARAM(lParam));
 }
 
 bool Win32Backend::childMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   const auto child = reinterpret_cast<HWND>(lParam);
   switch (message) {
     case WM_COMMAND: {
-      Control* control = controlOf(child);
+      Control* control = children_.controlOf(child);
       // A quick second click on a drawn button comes as a double-click: it is
       // a click as well.
       const WORD code = HIWORD(wParam);
@@ -116,7 +109,7 @@ bool Win32Backend::childMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     case WM_HSCROLL: {
       // A drag raises Scroll on every move and Change once it ends; keys,
       // page steps and clicks on the track raise Change at once.
-      Control* control = controlOf(child);
+      Control* control = children_.controlOf(child);
       if (!control || control->kind() != ControlKind::Slider) return false;
       auto& slider = static_cast<Slider&>(*control);
       const auto position = static_cast<int32_t>(SendMessageW(child, TBM_GETPOS, 0, 0));
@@ -129,21 +122,23 @@ bool Win32Backend::childMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     }
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (item.CtlType != ODT_BUTTON || !controlOf(item.hwndItem)) return false;
-      drawButton(item);
+      const Control* control = children_.controlOf(item.hwndItem);
+      if (item.CtlType != ODT_BUTTON || !control || control->kind() != ControlKind::CommandButton)
+        return false;
+      drawButton(item, static_cast<const CommandButton&>(*control), children_.fontOf(*control));
       result = TRUE;
       return true;
     }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
-      const Control* control = controlOf(child);
+      const Control* control = children_.controlOf(child);
       if (!control) return false;
       const auto dc = reinterpret_cast<HDC>(wParam);
       SetTextColor(dc, control->kind() == ControlKind::Label
                            ? toColorRef(static_cast<const Label&>(*control).ForeColor)
                            : GetSysColor(COLOR_WINDOWTEXT));
       SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-      result = reinterpret_cast<LRESULT>(face_);
+      result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
       return true;
     }
     default:
@@ -155,38 +150,20 @@ LRESULT Win32Backend::frameMessage(HWND window, UINT message, WPARAM wParam, LPA
   if (LRESULT result = 0; childMessage(message, wParam, lParam, result)) return result;
   if (message == WM_ERASEBKGND) return 1;  // the paint covers every pixel: no flicker
   if (message == WM_PAINT) {
-    paintFrame(window, static_cast<const Frame&>(*controlOf(window)));
+    const auto& frame = static_cast<const Frame&>(*children_.controlOf(window));
+    paintPanel(window, frame, children_.fontOf(frame), panelLines_);
     return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-LRESULT Win32Backend::viewMessage(View& view, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Win32Backend::viewMessage(ViewWindow& view, HWND window, UINT message, WPARAM wParam,
+                                  LPARAM lParam) {
+  if (LRESULT result = 0; view.handle(message, result)) return result;
   switch (message) {
-    case WM_ERASEBKGND:
-      return 1;  // every pixel is painted from the picture: no flicker
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      BeginPaint(view.window, &paint);
-      const RECT& r = paint.rcPaint;
-      const PixelRect area{r.left, r.top, r.right - r.left, r.bottom - r.top};
-      const PixelRect picture{0, 0, view.picture->surface().width(),
-                              view.picture->surface().height()};
-      // Only uncovered: the memory still holds the frame, put it there again.
-      if (!view.stale && intersection(area, picture) == area) {
-        view.memory->show(area);
-      } else {
-        present(view);
-      }
-      EndPaint(view.window, &paint);
-      return 0;
-    }
-    case WM_SIZE:
-      view.stale = true;
-      return 0;
     case WM_LBUTTONDBLCLK: {
       // The second press of a left double-click is DblClick, not MouseDown.
-      PictureBox& picture = *view.picture;
+      PictureBox& picture = view.picture();
       deliver([&] { picture.DblClick.raise(); });
       return 0;
     }
@@ -195,7 +172,7 @@ LRESULT Win32Backend::viewMessage(View& view, UINT message, WPARAM wParam, LPARA
     case WM_MBUTTONDOWN:
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDBLCLK: {
-      PictureBox& picture = *view.picture;
+      PictureBox& picture = view.picture();
       const int16_t button = buttonOf(message), shift = shiftNow();
       const auto x = static_cast<float>(GET_X_LPARAM(lParam)),
                  y = static_cast<float>(GET_Y_LPARAM(lParam));
@@ -203,7 +180,7 @@ LRESULT Win32Backend::viewMessage(View& view, UINT message, WPARAM wParam, LPARA
       return 0;
     }
     default:
-      return DefWindowProcW(view.window, message, wParam, lParam);
+      return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 

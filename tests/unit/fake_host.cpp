@@ -1,6 +1,7 @@
 #include "tests/unit/fake_host.hpp"
 
 #include "platform/controls/control.hpp"
+#include "platform/controls/controls.hpp"
 #include "platform/controls/form.hpp"
 
 namespace lupe::test {
@@ -26,6 +27,10 @@ void FakeHost::checkWrite(const Control& control, PropertyId id) {
 
 void FakeHost::propertyChanged(const Control& control, PropertyId id) {
   journal_.push_back("change " + describe(control, id));
+}
+
+void FakeHost::viewRedrawn(const PictureBox& picture) {
+  journal_.push_back("redraw " + picture.name());
 }
 
 Handle FakeHost::handle(const char* what, Handle value) {

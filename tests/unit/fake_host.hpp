@@ -16,7 +16,8 @@
 namespace lupe::test {
 
 // What happened, host and desktop together, in order: "write Slider2.Value"
-// (a write was asked for), "change Slider2.Value" (a value changed), a
+// (a write was asked for), "change Slider2.Value" (a value changed),
+// "redraw Picture1" (the view was cleared or drawn), a
 // desktop call's name, "hWnd", "hDC", "unload", "closed", "endProgram".
 using Journal = std::vector<std::string>;
 // The entries that begin with `prefix`.
@@ -32,6 +33,7 @@ class FakeHost final : public ControlHost {
 
   void checkWrite(const Control& control, PropertyId id) override;
   void propertyChanged(const Control& control, PropertyId id) override;
+  void viewRedrawn(const PictureBox& picture) override;
   void report(const RuntimeError& error) override { reports.push_back(error); }
   double twipsPerPixel() const override { return twips_; }
   PixelSize outerSize(const Form&) override { return outer; }

@@ -58,9 +58,8 @@ TEST(SamplingTick, ClearsToTheBackColourInPixelsBeforeTheCopy) {
   rig.desktop.cursorFails = true;  // the point stays (0, 0)
   rig.journal.clear();
   f.Timer1_Timer();
-  EXPECT_EQ(rig.journal,
-            (Journal{"GetCursorPos", "change Picture1.SurfaceCleared", "write Picture1.ScaleMode",
-                     "change Picture1.ScaleMode", "hDC", "StretchBlt"}));
+  EXPECT_EQ(rig.journal, (Journal{"GetCursorPos", "redraw Picture1", "write Picture1.ScaleMode",
+                                  "change Picture1.ScaleMode", "hDC", "StretchBlt"}));
   // The 656 x 400 view at zoom 3 takes 219 x 133 screen pixels around (0, 0).
   EXPECT_EQ(rig.desktop.argsOf("StretchBlt").at(0)[6], -109);
   EXPECT_EQ(rig.desktop.argsOf("StretchBlt").at(0)[7], -66);

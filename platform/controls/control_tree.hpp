@@ -1,0 +1,38 @@
+#pragma once
+
+#include <ranges>
+
+#include "platform/controls/control.hpp"
+
+namespace lupe {
+
+// Whether a toolkit gives the control a window (widget) of its own. Lines
+// and images are drawn by their container, by the compositor's pixel rules,
+// so they look the same on every window system; a timer is never seen.
+inline bool hasOwnWindow(const Control& control) {
+  const ControlKind kind = control.kind();
+  return kind != ControlKind::Line && kind != ControlKind::Image && kind != ControlKind::Timer &&
+         kind != ControlKind::Form;
+}
+
+// A container's children from the bottom-most to the top-most: a control
+// defined earlier lies above one defined later. Whatever stacks windows or
+// lays layers walks this order, so that the last one laid lies on top.
+inline auto fromBottom(const Control& container) {
+  return std::views::reverse(container.children());
+}
+
+// Makes a toolkit's windows for everything below `container`: `make(child)`
+// for each control with a window of its own, its container's window made
+// before it; then `stack(container)` once its children are all made.
+template <class Make, class Stack>
+void buildWindows(Control& container, Make&& make, Stack&& stack) {
+  for (Control* child : container.children()) {
+    if (!hasOwnWindow(*child)) continue;
+    make(*child);
+    buildWindows(*child, make, stack);
+  }
+  stack(container);
+}
+
+}  // namespace lupe
