@@ -32,7 +32,7 @@ wineserver -w
 export LUPE_E2E_PROGRAM_FRAME=4,4,23,4
 export LUPE_EXECUTABLE="$PWD/scripts/wine-lupe.sh"
 suites="MagnifierWindow.*:MagnifiedView.*:LayoutOnResize.*:SettingsPanel.*:ZoomSlider.*"
-suites+=":CrosshairAndMarker.*:WindowHandling.*:ViewWindow.Covered*"
+suites+=":CrosshairAndMarker.*:WindowHandling.*:ViewWindow.Covered*:ViewWindow.ShowsFortyFramesASecond"
 suites+=":Shutdown.ExitButton*:Shutdown.ClosingThroughTheWindowManager*"
 bash scripts/with-display.sh bash -c 'status=0
   build/tests/e2e/e2e_tests --gtest_filter="$0" || status=$?

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "harness/controls.hpp"
 #include "harness/poll.hpp"
 #include "harness/reserved_edge.hpp"
 #include "harness/view_test.hpp"
@@ -51,6 +52,19 @@ TEST_F(LayoutOnResize, ViewAndCrosshairFollowEachNewSize) {
        {Size{700, 400}, Size{400, 200}, Size{900, 600}, Size{900, 300}, Size{500, 300}}) {
     const std::string what = std::to_string(size.width) + "x" + std::to_string(size.height);
     SCOPED_TRACE("client area " + what);
+    ASSERT_NO_FATAL_FAILURE(resizeClient(size.width, size.height));
+    ASSERT_NO_FATAL_FAILURE(expectViewForTheWindowsSize(what));
+  }
+  // The arrow in place of the crosshair keeps its 98 x 100 and is placed anew.
+  clickInClient(settingsButtonRect());
+  clickInClient(arrowButtonRect());
+  clickInClient(closePanelButtonRect());
+  marker_.lines = false;
+  marker_.arrow = true;
+  for (const Size size : {Size{700, 400}, Size{400, 200}}) {
+    const std::string what =
+        "arrow " + std::to_string(size.width) + "x" + std::to_string(size.height);
+    SCOPED_TRACE(what);
     ASSERT_NO_FATAL_FAILURE(resizeClient(size.width, size.height));
     ASSERT_NO_FATAL_FAILURE(expectViewForTheWindowsSize(what));
   }

@@ -122,7 +122,9 @@ class Soak : public ViewOnScreen {
     requestMoveResize(*display_, window_, place.x, place.y, place.width, place.height);
     pollUntil(2s, [&] { return geometry().client.width == place.width; });
 
-    // A drag on the view, then clicks on it: each one a mouse-up.
+    // A drag on the view, then clicks on it: a left press asks for a move, a
+    // right one shows the window. (The view covers the whole client area at
+    // this density: none of them lands on the form itself.)
     const Rect client = geometry().client;
     const int x = client.x + client.width / 2, y = client.y + client.height - 20;
     pointer_->moveTo(x, y);

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <map>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -37,7 +38,8 @@ class DrawingCount {
     display.sync();
   }
   ~DrawingCount() {
-    for (const auto& [damage, window] : windowOf_) xcb_damage_destroy(display_.connection(), damage);
+    for (const auto& [damage, window] : windowOf_)
+      xcb_damage_destroy(display_.connection(), damage);
     display_.sync();
   }
   bool available() const { return available_; }
@@ -49,12 +51,18 @@ class DrawingCount {
       if ((event->response_type & 0x7f) == notify_) {
         const auto* notify = reinterpret_cast<xcb_damage_notify_event_t*>(event);
         ++counts_[windowOf_[notify->damage]];
+        // The drawings of one frame come within a few milliseconds of each
+        // other; frames come a tick apart.
+        if (frames_ == 0 || notify->timestamp - lastDrawn_ >= kFrameGapMs) ++frames_;
+        lastDrawn_ = notify->timestamp;
         xcb_damage_subtract(c, notify->damage, XCB_NONE, XCB_NONE);
       }
       std::free(event);
     }
     xcb_flush(c);
   }
+  // Frames drawn into any of the windows.
+  int frames() const { return frames_; }
   int of(xcb_window_t window) const {
     const auto it = counts_.find(window);
     return it == counts_.end() ? 0 : it->second;
@@ -64,11 +72,13 @@ class DrawingCount {
   void reset() {
     take();
     xcb_connection_t* c = display_.connection();
-    for (const auto& [damage, window] : windowOf_) xcb_damage_subtract(c, damage, XCB_NONE, XCB_NONE);
+    for (const auto& [damage, window] : windowOf_)
+      xcb_damage_subtract(c, damage, XCB_NONE, XCB_NONE);
     // Notices sent before the server took the damage off are in by the reply.
     std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
     take();
     counts_.clear();
+    frames_ = 0;
   }
 
  private:
@@ -77,6 +87,9 @@ class DrawingCount {
   uint8_t notify_ = 0;
   std::map<xcb_damage_damage_t, xcb_window_t> windowOf_;
   std::map<xcb_window_t, int> counts_;
+  static constexpr uint32_t kFrameGapMs = 8;
+  int frames_ = 0;
+  uint32_t lastDrawn_ = 0;  // server time of the last drawing, in ms
 };
 
 class ViewWindow : public ViewOnScreen {
@@ -126,19 +139,43 @@ TEST_F(ViewWindow, TicksDrawTheViewAndNothingAboveItWithThePanelOpen) {
 
   xcb_window_t view = XCB_NONE;
   const std::vector<xcb_window_t> windows = windowsInClient(view);
-  ASSERT_GE(windows.size(), 2u) << "the view and the controls above it are not windows of their own";
+  ASSERT_GE(windows.size(), 2u)
+      << "the view and the controls above it are not windows of their own";
   DrawingCount drawn(*display_, windows);
   if (!drawn.available()) GTEST_SKIP() << "the X server offers no DAMAGE";
   drawn.reset();
   // Twenty ticks' worth of frames.
-  ASSERT_TRUE(pollUntil(5s, [&] {
-    drawn.take();
-    return drawn.of(view) >= 20;
-  })) << "the view was drawn " << drawn.of(view) << " times";
+  ASSERT_TRUE(pollUntil(5s,
+                        [&] {
+                          drawn.take();
+                          return drawn.of(view) >= 20;
+                        }))
+      << "the view was drawn " << drawn.of(view) << " times";
   for (const xcb_window_t window : windows) {
     if (window == view) continue;
     EXPECT_EQ(drawn.of(window), 0) << "window " << window << " was drawn again";
   }
+}
+
+// The timer's period as the window system runs it: counted from outside,
+// over a few seconds, by the frames the X server saw drawn.
+TEST_F(ViewWindow, ShowsFortyFramesASecond) {
+  ASSERT_NO_FATAL_FAILURE(startLupe());
+  int x = 0, y = 0;
+  ASSERT_NO_FATAL_FAILURE(pointerAwayFromWindow(3, x, y));
+  xcb_window_t view = XCB_NONE;
+  std::vector<xcb_window_t> windows = windowsInClient(view);
+  windows.push_back(window_);  // a toolkit without child X windows draws here
+  DrawingCount drawn(*display_, windows);
+  if (!drawn.available()) GTEST_SKIP() << "the X server offers no DAMAGE";
+  drawn.reset();
+  const auto start = std::chrono::steady_clock::now();
+  while (std::chrono::steady_clock::now() - start < 4s) {
+    drawn.take();
+    std::this_thread::sleep_for(2ms);
+  }
+  drawn.take();
+  EXPECT_NEAR(drawn.frames() / 4.0, 40.0, 2.0) << drawn.frames() << " frames in 4 s";
 }
 
 }  // namespace

@@ -121,7 +121,7 @@ TEST_F(WindowHandling, DraggingTheViewMovesTheWindowWithThePointerAndClicksLeave
   EXPECT_EQ(clientWindows(*display_, lupe_->pid()).size(), 1u);
 }
 
-TEST_F(WindowHandling, ADoubleClickOnTheViewMaximisesItAgainAfterARestore) {
+TEST_F(WindowHandling, ADoubleClickMaximisesAFurtherOneKeepsItSoAndAgainAfterARestore) {
   // The strip keeps part of the screen out of the maximised window, for the
   // view to show.
   std::optional<ReservedRightEdge> strip;
@@ -139,6 +139,11 @@ TEST_F(WindowHandling, ADoubleClickOnTheViewMaximisesItAgainAfterARestore) {
     ASSERT_NO_FATAL_FAILURE(pointerAwayFromWindow(3, px, py));
     ASSERT_NO_FATAL_FAILURE(
         expectView("maximised-" + std::to_string(round), px, py, 3, closedPanelOverlays()));
+    // A further double-click leaves it maximised: only the window manager restores.
+    const auto [mx, my] = freeViewPoint();
+    doubleClick(mx, my);
+    EXPECT_FALSE(pollUntil(1s, [&] { return !maximised() || geometry().outer() != workArea; }))
+        << "a double-click on the maximised view restored it";
     requestMaximised(*display_, window_, false);
     ASSERT_TRUE(pollUntil(5s, [&] { return !maximised() && geometry().outer() != workArea; }))
         << "the window manager did not restore the window";
@@ -169,12 +174,15 @@ TEST(WithoutAWindowManager, DraggingTheViewMovesTheWindowWithThePointerUntilTheR
   // machine the first move seen may be behind the pointer's last nudge.
   Rect last;
   const auto atRest = [&] {
-    return pollUntil(5s, [&] {
-      const Rect now = place();
-      const bool still = now == last;
-      last = now;
-      return still;
-    }, 100ms);
+    return pollUntil(
+        5s,
+        [&] {
+          const Rect now = place();
+          const bool still = now == last;
+          last = now;
+          return still;
+        },
+        100ms);
   };
   ASSERT_TRUE(atRest());
   const int offsetX = last.x - x, offsetY = last.y - y;

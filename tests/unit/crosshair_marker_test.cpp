@@ -35,8 +35,8 @@ std::string labels(frmLupe& f) {
 }
 
 TEST(CrosshairToggles, EachCyclesThroughItsTwoRowsAndShowsTheLines) {
-  const std::string red = std::to_string(kRed), green = std::to_string(kGreen),
-                    white = std::to_string(kWhite), text = std::to_string(kWindowTextColor);
+  // 0x000000FF, 0x0000FF00, 0x00FFFFFF, and the system colour 0x80000008.
+  const std::string red = "255", green = "65280", white = "16777215", text = "2147483656";
   const Toggle toggles[] = {
       {"Command1", [](frmLupe& f) { f.Command1_Click(); },
        [](frmLupe& f) {
@@ -55,8 +55,8 @@ TEST(CrosshairToggles, EachCyclesThroughItsTwoRowsAndShowsTheLines) {
                 std::to_string(f.Command4.BackColor) + labels(f);
        },
        text + "/" + text + " w1/1 s1/1 shown Weiss on " + white + " labels " + text + "/" + text,
-       white + "/" + white + " w1/1 s1/1 shown Schwarz on " + std::to_string(kGrey) + " labels " +
-           white + "/" + white},
+       white + "/" + white + " w1/1 s1/1 shown Schwarz on " + "8421504" + " labels " + white + "/" +
+           white},
   };
   for (const Toggle& t : toggles) {
     Rig rig;
@@ -92,8 +92,8 @@ TEST(CrosshairToggles, AFailingStatementIsSkippedAndTheRestStillRun) {
   Rig rig;
   rig.host.refuse(rig.form.Line1, PropertyId::BorderColor);
   rig.form.Command4_Click();
-  EXPECT_EQ(rig.form.Line1.BorderColor.get(), kGreen);
-  EXPECT_EQ(rig.form.Line2.BorderColor.get(), kWindowTextColor);
+  EXPECT_EQ(rig.form.Line1.BorderColor.get(), 0x0000FF00u);
+  EXPECT_EQ(rig.form.Line2.BorderColor.get(), 0x80000008u);
   EXPECT_EQ(rig.form.Command4.Caption.get(), "Weiss");
   EXPECT_TRUE(rig.host.reports.empty());
 }
@@ -102,13 +102,13 @@ TEST(CrosshairToggles, ColourButtonsShareTheLinesButKeepTheirOwnCaptions) {
   Rig rig;
   rig.form.Command1_Click();  // "Rot"
   rig.form.Command4_Click();  // "Schwarz"
-  EXPECT_EQ(rig.form.Line1.BorderColor.get(), kWindowTextColor);
+  EXPECT_EQ(rig.form.Line1.BorderColor.get(), 0x80000008u);
   EXPECT_EQ(rig.form.Command1.Caption.get(), "Grün");
   // The arrow brought back after "Rot" gives green lines; "Rot" still reads "Grün".
   rig.form.Command3_Click();
   rig.form.Command3_Click();
-  EXPECT_EQ(rig.form.Line1.BorderColor.get(), kGreen);
-  EXPECT_EQ(rig.form.Line2.BorderColor.get(), kGreen);
+  EXPECT_EQ(rig.form.Line1.BorderColor.get(), 0x0000FF00u);
+  EXPECT_EQ(rig.form.Line2.BorderColor.get(), 0x0000FF00u);
   EXPECT_EQ(rig.form.Command1.Caption.get(), "Grün");
   EXPECT_EQ(rig.form.Command4.Caption.get(), "Weiss");
 }

@@ -59,18 +59,25 @@ TEST(Picture1DblClick, MaximisesAndAFailureEndsItWithAReport) {
 }
 
 TEST(FormMouseUp, TakesRateAndDesktopAnewEachStepOnItsOwn) {
-  for (const int32_t period : {25, 0}) {
+  // 1000 / 80 = 12.5 rounds to the even 12, whose Change sets the period to
+  // 1000 / 12; a period of 0 fails its division and leaves the slider.
+  struct Case {
+    int32_t period, slider, periodAfter;
+    const char* label;
+  };
+  for (const Case c : {Case{80, 12, 83, "Abtastrate: 83"}, Case{0, 40, 0, "Abtastrate: 25"}}) {
+    SCOPED_TRACE(c.period);
     Rig rig;
     rig.form.Form_Load();
-    rig.form.Timer1.Interval.initialize(period);
+    rig.form.Timer1.Interval.initialize(c.period);
     rig.journal.clear();
     rig.form.MouseDown.raise(1, 0, 0.0f, 0.0f);
     EXPECT_TRUE(rig.journal.empty());
     rig.form.MouseUp.raise(2, 0, 0.0f, 0.0f);
-    EXPECT_EQ(rig.form.Slider2.Value.get(), 40) << period;
-    EXPECT_EQ(rig.form.Timer1.Interval.get(), period);
-    EXPECT_EQ(rig.form.Label2.Caption.get(), "Abtastrate: 25");
-    EXPECT_EQ(entries(rig.journal, "Get"), (Journal{"GetDesktopWindow", "GetDC"})) << period;
+    EXPECT_EQ(rig.form.Slider2.Value.get(), c.slider);
+    EXPECT_EQ(rig.form.Timer1.Interval.get(), c.periodAfter);
+    EXPECT_EQ(rig.form.Label2.Caption.get(), c.label);
+    EXPECT_EQ(entries(rig.journal, "Get"), (Journal{"GetDesktopWindow", "GetDC"}));
     EXPECT_TRUE(rig.host.reports.empty());
   }
 }
