@@ -2,7 +2,7 @@
 // and zoom 3, reading the real screen ($DISPLAY) through MIT-SHM and showing
 // the composed frame in a window of its own as the view does (lines laid in
 // place, ShmPutImage), beside memcpy of the view's bytes. The toolkit is
-// left out: a headless host keeps the controls.
+// left out: the form runtime runs on a NullToolkit.
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -11,8 +11,9 @@
 #include <benchmark/benchmark.h>
 
 #include "app/frm_lupe.hpp"
-#include "platform/controls/control_host.hpp"
-#include "platform/controls/view_composer.hpp"
+#include "platform/controls/form_runtime.hpp"
+#include "platform/controls/null_toolkit.hpp"
+#include "platform/controls/view_presenter.hpp"
 #include "platform/emulation/emulated_desktop.hpp"
 #include "platform/runtime/runtime_error.hpp"
 #include "platform/x11/x11_screen_source.hpp"
@@ -24,30 +25,6 @@ namespace {
 // openbox's frame (578 x 265 client area plus 1, 1, 20, 5 px of frame).
 constexpr int32_t kOuterWidth = 580;
 constexpr int32_t kOuterHeight = 290;
-
-class HeadlessHost final : public lupe::ControlHost {
- public:
-  explicit HeadlessHost(lupe::EmulatedDesktop*& desktop) : desktop_(desktop) {}
-  void checkWrite(const lupe::Control&, lupe::PropertyId) override {}
-  void propertyChanged(const lupe::Control&, lupe::PropertyId) override {}
-  void viewRedrawn(const lupe::PictureBox&) override {}
-  void report(const lupe::RuntimeError&) override {}
-  double twipsPerPixel() const override { return 15.0; }
-  lupe::PixelSize outerSize(const lupe::Form&) override { return {kOuterWidth, kOuterHeight}; }
-  lupe::Handle windowHandle(const lupe::Form&) override { return window_; }
-  lupe::Handle deviceContext(lupe::PictureBox& picture) override {
-    if (!surface_) surface_ = desktop_->registerSurface(picture.surface(), nullptr);
-    return surface_;
-  }
-  void unload(lupe::Form&) override {}
-  void endProgram() override {}
-  void show(lupe::Form&) override {}
-
- private:
-  lupe::EmulatedDesktop*& desktop_;
-  lupe::Handle window_ = 0;
-  lupe::Handle surface_ = 0;
-};
 
 class NoWindowManager final : public lupe::WindowRequests {
  public:
@@ -77,11 +54,11 @@ void BM_WholeTick(benchmark::State& state) {
   }
   NoWindowManager windows;
   lupe::EmulatedDesktop desktop(*screen, windows);
-  lupe::EmulatedDesktop* desktopRef = &desktop;
-  HeadlessHost host(desktopRef);
-  lupe::frmLupe form(host, desktop);
-  form.Load.raise();
-  form.Resize.raise();
+  // The real runtime without a window: Load, then the first Resize.
+  lupe::NullToolkit toolkit({kOuterWidth, kOuterHeight});
+  lupe::FormRuntime runtime(toolkit, &desktop);
+  lupe::frmLupe form(runtime, desktop);
+  runtime.run(form);
   if (form.Picture1.ScaleWidth() != 719 || form.Picture1.ScaleHeight() != 340)
     state.SkipWithError("the view does not have its first size");
   // A window of the view's size to show the frames in.
@@ -94,13 +71,10 @@ void BM_WholeTick(benchmark::State& state) {
   xcb_flush(connection);
   auto output = lupe::x11::X11ViewOutput::open(window);
   if (!output) state.SkipWithError("no output for the window");
-  form.Picture1.surface().useMemory(output.get());
-  lupe::ViewComposer composer;
-  const lupe::SystemColors colors = [](lupe::Color) { return lupe::kBlack; };
+  lupe::ViewPresenter presenter(form.Picture1, *output, [](lupe::Color) { return lupe::kBlack; });
   for (auto _ : state) {
     form.Timer1.Tick.raise();
-    const lupe::ConstRasterView frame = composer.composeInPlace(form.Picture1, colors);
-    output->show({0, 0, frame.width, frame.height});
+    presenter.redrawn(true, {719, 340});
     benchmark::ClobberMemory();
   }
   state.counters["shm"] = screen->usesSharedMemory() && output->usesSharedMemory() ? 1 : 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <ranges>
+#include <vector>
 
 #include "platform/controls/control.hpp"
 
@@ -19,7 +19,12 @@ inline bool hasOwnWindow(const Control& control) {
 // defined earlier lies above one defined later. Whatever stacks windows or
 // lays layers walks this order, so that the last one laid lies on top.
 inline auto fromBottom(const Control& container) {
-  return std::views::reverse(container.children());
+  struct Reversed {
+    std::vector<Control*>::const_reverse_iterator first, last;
+    auto begin() const { return first; }
+    auto end() const { return last; }
+  };
+  return Reversed{container.children().rbegin(), container.children().rend()};
 }
 
 // Makes a toolkit's windows for everything below `container`: `make(child)`
