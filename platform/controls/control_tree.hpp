@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/controls/control.hpp"
+#include "platform/raster/raster.hpp"
 
 namespace lupe {
 
@@ -39,5 +40,13 @@ void buildWindows(Control& container, Make&& make, Stack&& stack) {
   }
   stack(container);
 }
+
+// A placed control's rectangle in its container, in pixels.
+PixelRect placeOf(const PlacedControl& control);
+
+// The top-most visible child of `container` with a window of its own that
+// covers pixel (x, y) of the container; nullptr where the container's own
+// surface lies bare.
+const Control* controlAt(const Control& container, int32_t x, int32_t y);
 
 }  // namespace lupe

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/controls/control_tree.hpp"
 #include "platform/controls/controls.hpp"
 #include "platform/controls/form.hpp"
 #include "platform/runtime/runtime_error.hpp"
@@ -87,6 +88,9 @@ void FormRuntime::formMouse(Mouse what, int16_t button, int16_t shift, int32_t x
     if (!(pressedOnSurface_ & bit)) return;
     pressedOnSurface_ &= ~bit;
   } else {
+    // A press that a control let through to the window (a label's, a
+    // panel's) is the control's, not the form's.
+    if (controlAt(*form_, x, y)) return;
     pressedOnSurface_ |= bit;
   }
   const auto fx = static_cast<float>(x), fy = static_cast<float>(y);

@@ -49,10 +49,10 @@ class FormRuntime final : public ControlHost {
   // on, so that code asking for a state it left is heard again, and code
   // asking for the state it is in asks the window system nothing.
   void windowStateChanged(int16_t state);
-  // A mouse button went down over the window's own surface (where no control
-  // lies), or any button came up over the window, at (x, y) pixels of the
-  // client area: MouseDown, or MouseUp for a button that went down there.
-  // The form measures in pixels (ScaleMode 3).
+  // A mouse button went down or came up over the window, at (x, y) pixels of
+  // its client area: MouseDown where no control lies (the form's own, bare
+  // surface), and MouseUp for a button that went down there. The form
+  // measures in pixels (ScaleMode 3).
   enum class Mouse { Down, Up };
   void formMouse(Mouse what, int16_t button, int16_t shift, int32_t x, int32_t y);
   // The user or the window manager asks to close the window; false keeps it open.

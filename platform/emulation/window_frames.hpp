@@ -20,7 +20,8 @@ class WindowFrames {
  public:
   virtual ~WindowFrames() = default;
 
-  // Starts following the frame of the native window `window`.
+  // Follows the frame of the native window `window` from now on; the same
+  // window again changes nothing.
   virtual void follow(uint64_t window) = 0;
   // The frame as last announced; nullopt while the window manager has said nothing.
   virtual std::optional<FrameMargins> margins() const = 0;

@@ -35,11 +35,9 @@ void FormWindow::closeEvent(QCloseEvent* event) {
   }
 }
 
-// A press that a control let through (a label's, a panel's) is not on the
-// window's own surface; only a press that hit no control is. Which release
-// belongs to such a press is the runtime's to tell.
+// Presses that a control let through (a label's, a panel's) come here too:
+// whose they are, and which release belongs to a press, the runtime tells.
 void FormWindow::mousePressEvent(QMouseEvent* event) {
-  if (childAt(event->position().toPoint())) return;
   backend_.formMouse(FormRuntime::Mouse::Down, *event);
 }
 

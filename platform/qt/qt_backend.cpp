@@ -228,10 +228,7 @@ PixelSize QtBackend::outerSize() {
 // window handle knows it (QWidget::winId keeps the first).
 void QtBackend::followFrame() {
   if (!frames_ || !window_ || !window_->windowHandle()) return;
-  const auto native = static_cast<uint64_t>(window_->windowHandle()->winId());
-  if (native == followed_) return;
-  followed_ = native;
-  frames_->follow(native);
+  frames_->follow(static_cast<uint64_t>(window_->windowHandle()->winId()));
   const int descriptor = frames_->noticeDescriptor();
   if (frameNotices_ || descriptor < 0) return;
   frameNotices_ = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);

@@ -92,7 +92,6 @@ class QtBackend final : public WindowToolkit, public WindowRequests {
   FrameOutputs outputs_;
   bool viewsNative_ = false;
   std::unique_ptr<QSocketNotifier> frameNotices_;
-  uint64_t followed_ = 0;  // the native window whose frame we follow
   std::unique_ptr<FormWindow> window_;
   std::unique_ptr<PointerDrag> drag_;  // our own move, without a window manager's
   std::unordered_map<const Control*, QWidget*> widgets_;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/controls/control_tree.hpp"
 #include "platform/controls/controls.hpp"
 
 namespace lupe::qt {
@@ -53,8 +54,8 @@ QRect toLogical(int x, int y, int width, int height, qreal dpr) {
 }
 
 QRect nativeRect(const PlacedControl& control) {
-  return {devicePixel(control.Left), devicePixel(control.Top), devicePixel(control.Width),
-          devicePixel(control.Height)};
+  const PixelRect r = placeOf(control);
+  return {r.x, r.y, r.width, r.height};
 }
 
 int16_t buttonOf(Qt::MouseButton button) {

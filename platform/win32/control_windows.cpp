@@ -138,7 +138,7 @@ void ControlWindows::showOwn(const Control& control, HWND window, PropertyId id)
     case PropertyId::Top:
     case PropertyId::Width:
     case PropertyId::Height: {
-      const RECT r = placeOf(placed);
+      const RECT r = rectOf(placed);
       MoveWindow(window, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
       if (ViewWindow* view = viewOf(control)) view->changed();
       return;

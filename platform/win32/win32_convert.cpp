@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "platform/controls/control_tree.hpp"
 #include "platform/controls/controls.hpp"
 #include "platform/win32/wide_text.hpp"
 
@@ -24,9 +25,9 @@ HFONT makeFont(const Font& font, int dpi) {
                      DEFAULT_PITCH | FF_DONTCARE, widen(font.face).c_str());
 }
 
-RECT placeOf(const PlacedControl& control) {
-  const int32_t left = devicePixel(control.Left), top = devicePixel(control.Top);
-  return {left, top, left + devicePixel(control.Width), top + devicePixel(control.Height)};
+RECT rectOf(const PlacedControl& control) {
+  const PixelRect r = placeOf(control);
+  return {r.x, r.y, r.x + r.width, r.y + r.height};
 }
 
 int16_t buttonOf(UINT message) {

@@ -22,7 +22,7 @@ SystemColors systemColors();
 // The font at `dpi` dots per inch; the caller deletes it.
 HFONT makeFont(const Font& font, int dpi);
 // A placed control's rectangle in its container, in pixels.
-RECT placeOf(const PlacedControl& control);
+RECT rectOf(const PlacedControl& control);
 // The mouse button of a message as the model numbers it (1 left, 2 right,
 // 4 middle) and the keys held as its Shift (1 shift, 2 ctrl, 4 alt).
 int16_t buttonOf(UINT message);

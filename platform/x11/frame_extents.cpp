@@ -48,6 +48,8 @@ FrameExtents::~FrameExtents() = default;
 int FrameExtents::noticeDescriptor() const { return xcb_get_file_descriptor(connection_->xcb); }
 
 void FrameExtents::follow(uint64_t window) {
+  // The toolkit tells its window again whenever it might have a new one.
+  if (connection_->window == static_cast<xcb_window_t>(window)) return;
   connection_->window = static_cast<xcb_window_t>(window);
   destroyed_ = false;
   // Our own event mask on the window: the toolkit's connection keeps its own.

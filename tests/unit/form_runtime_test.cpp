@@ -205,6 +205,11 @@ TEST(FormRuntime, TheWindowSystemsStateComesBackSoThatCodeIsHeardAgainAndMouseIs
     w.form.WindowState = int16_t{2};  // heard again
     w.form.Show();
     w.runtime.formMouse(FormRuntime::Mouse::Up, 1, 0, 5, 5);  // its press was not on the form
+    w.label.Left.initialize(100.0f);
+    w.label.Width.initialize(50.0f);
+    w.label.Height.initialize(20.0f);
+    w.runtime.formMouse(FormRuntime::Mouse::Down, 1, 0, 110, 5);  // on the label: its own
+    w.runtime.formMouse(FormRuntime::Mouse::Up, 1, 0, 110, 5);
     w.runtime.formMouse(FormRuntime::Mouse::Down, 2, 0, 10, 3);
     w.runtime.formMouse(FormRuntime::Mouse::Up, 2, 1, 10, 3);
     w.runtime.formMouse(FormRuntime::Mouse::Up, 2, 1, 10, 3);  // released once

@@ -1,12 +1,18 @@
 #include "controls.hpp"
 
 #include <cmath>
+#include <cstdlib>
 
 namespace lupe::e2e {
 
 namespace {
 
-double screenTwips = 15.0;
+// The program's screen: 96 dpi, unless $LUPE_E2E_TWIPS_PER_PIXEL says otherwise
+// (a Windows program under Wine reads its density from the Wine prefix).
+double screenTwips = [] {
+  const char* given = std::getenv("LUPE_E2E_TWIPS_PER_PIXEL");
+  return given ? std::atof(given) : 15.0;
+}();
 
 // Twips to pixels, rounded half to even (the default rounding mode).
 int pixels(int twips) { return int(std::nearbyint(double(twips) / screenTwips)); }
