@@ -28,6 +28,15 @@ inline auto fromBottom(const Control& container) {
   return Reversed{container.children().rbegin(), container.children().rend()};
 }
 
+// The siblings that lie above `control`: those its container defines before it.
+template <class Visit>
+void forEachAbove(const Control& control, Visit&& visit) {
+  for (const Control* sibling : control.container()->children()) {
+    if (sibling == &control) return;
+    visit(*sibling);
+  }
+}
+
 // Makes a toolkit's windows for everything below `container`: `make(child)`
 // for each control with a window of its own, its container's window made
 // before it; then `stack(container)` once its children are all made.

@@ -1,6 +1,5 @@
 #include "platform/qt/qt_backend.hpp"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -76,19 +75,19 @@ void QtBackend::showWindow() {
 }
 
 void QtBackend::giveViewsNativeWindows(const Control& container) {
-  const auto& children = container.children();
-  const auto view = std::find_if(children.begin(), children.end(), [](const Control* child) {
-    return child->kind() == ControlKind::PictureBox;
-  });
-  if (view != children.end()) {
-    // A view in a native window of its own would hide what Qt paints of the
-    // controls above it: they get native windows as well.
-    for (auto it = children.begin(); it != view; ++it)
-      if (QWidget* widget = widgetOf(**it)) widget->setAttribute(Qt::WA_NativeWindow);
-    if (QWidget* widget = widgetOf(**view)) static_cast<ViewWidget*>(widget)->showThrough(outputs_);
-    stack(container);
+  for (const Control* child : container.children()) {
+    if (child->kind() == ControlKind::PictureBox) {
+      // A view in a native window of its own would hide what Qt paints of
+      // the controls above it: they get native windows as well.
+      forEachAbove(*child, [this](const Control& above) {
+        if (QWidget* widget = widgetOf(above)) widget->setAttribute(Qt::WA_NativeWindow);
+      });
+      if (QWidget* widget = widgetOf(*child))
+        static_cast<ViewWidget*>(widget)->showThrough(outputs_);
+      stack(container);
+    }
+    giveViewsNativeWindows(*child);
   }
-  for (const Control* child : children) giveViewsNativeWindows(*child);
 }
 
 void QtBackend::hideWindow() {

@@ -87,7 +87,7 @@ class DrawingCount {
   uint8_t notify_ = 0;
   std::map<xcb_damage_damage_t, xcb_window_t> windowOf_;
   std::map<xcb_window_t, int> counts_;
-  static constexpr uint32_t kFrameGapMs = 8;
+  static constexpr uint32_t kFrameGapMs = 4;
   int frames_ = 0;
   uint32_t lastDrawn_ = 0;  // server time of the last drawing, in ms
 };
