@@ -75,9 +75,7 @@ void FormRuntime::frameChanged() {
 void FormRuntime::windowStateChanged(int16_t state) {
   if (!live() || state < 0 || state > 2 || state == heardState_) return;
   heardState_ = state;
-  hearingState_ = true;
   deliver([&] { form_->WindowState.setFromUser(state); });
-  hearingState_ = false;
 }
 
 void FormRuntime::formMouse(Mouse what, int16_t button, int16_t shift, int32_t x, int32_t y) {
@@ -111,9 +109,8 @@ void FormRuntime::propertyChanged(const Control& control, PropertyId id) {
   if (!made()) return;
   if (control.kind() == ControlKind::Timer) {
     syncTimer(static_cast<const Timer&>(control));
-  } else if (id == PropertyId::WindowState &&
-             (hearingState_ || form_->WindowState.get() == heardState_)) {
-    return;  // the window is in that state already
+  } else if (id == PropertyId::WindowState && form_->WindowState.get() == heardState_) {
+    return;  // the window is in that state already, or is telling us so
   } else {
     toolkit_.showProperty(control, id);
   }

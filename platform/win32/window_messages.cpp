@@ -73,9 +73,10 @@ void Win32Backend::sizeChanged(WPARAM kind) {
   runtime_->windowResized();
 }
 
-// A press on the window's own surface, where no control lies. The window
-// keeps the mouse until the last button held comes up, so that the release
-// reaches it wherever it happens.
+// A press or release over the form's window, where no child window took it
+// (statics let theirs through): the runtime tells which presses are the
+// form's own. The window keeps the mouse until the last button held comes
+// up, so that the release reaches it wherever it happens.
 void Win32Backend::formMouse(FormRuntime::Mouse what, UINT message, WPARAM wParam, LPARAM lParam) {
   if (what == FormRuntime::Mouse::Down) {
     SetCapture(window_);
