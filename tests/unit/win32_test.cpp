@@ -1,14 +1,20 @@
 // What the Windows backend does on its own, without a screen: handles
 // through the program's 32-bit type, captions into UTF-16, and the tick's
-// period. Runs only in the Windows build (under Wine here).
+// period and its timers. Runs only in the Windows build (under Wine here).
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/win32/windows_api.hpp"
+
+#include "platform/controls/form.hpp"
+#include "platform/controls/form_runtime.hpp"
+#include "platform/controls/null_toolkit.hpp"
 #include "platform/win32/handle_cast.hpp"
 #include "platform/win32/precise_ticker.hpp"
+#include "platform/win32/timer_ticks.hpp"
 #include "platform/win32/wide_text.hpp"
-#include "platform/win32/windows_api.hpp"
 
 namespace lupe::win32 {
 namespace {
@@ -51,28 +57,41 @@ TEST(Win32, TheTickIsDueAfterOnePeriodAndRepeatsAtIt) {
   EXPECT_EQ(period.periodMs, 25);
 }
 
-// A UI thread that is busy for many periods finds one tick waiting, not a pile.
-TEST(Win32, TicksDoNotPileUpBehindABusyThread) {
+// A UI thread that is busy for many periods finds one tick waiting, not a
+// pile; a tick posted just before its timer stopped is no tick of it.
+TEST(Win32, TicksDoNotPileUpBehindABusyThreadNorOutliveTheirTimer) {
   const HWND window =
       CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   ASSERT_NE(window, nullptr);
   constexpr UINT kTick = WM_APP + 7;
-  const auto waiting = [&] {
-    int count = 0;
+  std::vector<WPARAM> waiting;
+  const auto take = [&] {
+    waiting.clear();
     MSG message;
-    while (PeekMessageW(&message, window, kTick, kTick, PM_REMOVE)) ++count;
-    return count;
+    while (PeekMessageW(&message, window, kTick, kTick, PM_REMOVE))
+      waiting.push_back(message.wParam);
+    return waiting.size();
   };
+  NullToolkit toolkit;
+  FormRuntime runtime(toolkit, nullptr);
+  Form form(runtime, "Form1");
+  lupe::Timer timer(form, "Timer1");
   {
-    PreciseTicker ticker(window, kTick, 0);
-    ticker.run(2);
+    TimerTicks ticks(kTick);
+    ticks.run(window, timer, 2);
     Sleep(100);  // some fifty periods
-    EXPECT_EQ(waiting(), 1);
-    ticker.taken();
+    ASSERT_EQ(take(), 1u);
+    EXPECT_EQ(ticks.due(waiting[0]), &timer);
+    ticks.taken(waiting[0]);
     Sleep(100);
-    EXPECT_EQ(waiting(), 1);
-    ticker.run(0);
-    EXPECT_FALSE(ticker.running());  // a tick still on its way is not delivered
+    ASSERT_EQ(take(), 1u);
+    ticks.taken(waiting[0]);
+    MSG next;  // the next is on its way when the timer stops
+    for (int ms = 0; ms < 2000 && !PeekMessageW(&next, window, kTick, kTick, PM_NOREMOVE); ms += 5)
+      Sleep(5);
+    ticks.run(window, timer, 0);
+    ASSERT_EQ(take(), 1u);
+    EXPECT_EQ(ticks.due(waiting[0]), nullptr);
   }
   DestroyWindow(window);
 }
