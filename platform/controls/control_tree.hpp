@@ -12,8 +12,7 @@ namespace lupe {
 // so they look the same on every window system; a timer is never seen.
 inline bool hasOwnWindow(const Control& control) {
   const ControlKind kind = control.kind();
-  return kind != ControlKind::Line && kind != ControlKind::Image && kind != ControlKind::Timer &&
-         kind != ControlKind::Form;
+  return kind != ControlKind::Line && kind != ControlKind::Image && kind != ControlKind::Timer;
 }
 
 // A container's children from the bottom-most to the top-most: a control

@@ -65,8 +65,8 @@ ConstRasterView ViewComposer::composeLayers(const Control& container, int32_t wi
                                             const SystemColors& systemColors) {
   collectLayers(container, systemColors, layers_);
   frame_.reshape(std::max(width, 0), std::max(height, 0));
-  frame_.view().fill(0);
-  for (const Layer& layer : layers_) drawLayer(frame_.view(), layer);
+  // No picture beneath: the layers alone on a clear background.
+  composeFrame({}, 0, layers_, frame_.view());
   return frame_.view();
 }
 

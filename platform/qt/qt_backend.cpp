@@ -159,9 +159,8 @@ bool QtBackend::windowClosing() { return !runtime_ || runtime_->closeRequested()
 // Another program destroyed our window: nothing can be shown any more. The
 // window's closing still runs, so the program gives back what it holds.
 void QtBackend::endWithoutWindow() {
-  reportError(
-      "Tevka - Lupe: Das Fenster der Lupe wurde von einem anderen Programm geschlossen; "
-      "die Lupe wird beendet.");
+  reportError("Tevka - Lupe: Das Fenster der Lupe wurde von einem anderen Programm geschlossen; "
+              "die Lupe wird beendet.");
   if (runtime_) runtime_->closeRequested();
   QCoreApplication::exit(1);
 }

@@ -33,7 +33,9 @@ void ViewWidget::showThrough(const FrameOutputs& outputs) {
   changed();
 }
 
-QPaintEngine* ViewWidget::paintEngine() const { return output_ ? nullptr : QWidget::paintEngine(); }
+QPaintEngine* ViewWidget::paintEngine() const {
+  return output_ ? nullptr : QWidget::paintEngine();
+}
 
 void ViewWidget::changed() {
   if (presenter_) presenter_->changed();

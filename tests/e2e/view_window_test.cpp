@@ -38,8 +38,7 @@ class DrawingCount {
     display.sync();
   }
   ~DrawingCount() {
-    for (const auto& [damage, window] : windowOf_)
-      xcb_damage_destroy(display_.connection(), damage);
+    for (const auto& [damage, window] : windowOf_) xcb_damage_destroy(display_.connection(), damage);
     display_.sync();
   }
   bool available() const { return available_; }
@@ -72,8 +71,7 @@ class DrawingCount {
   void reset() {
     take();
     xcb_connection_t* c = display_.connection();
-    for (const auto& [damage, window] : windowOf_)
-      xcb_damage_subtract(c, damage, XCB_NONE, XCB_NONE);
+    for (const auto& [damage, window] : windowOf_) xcb_damage_subtract(c, damage, XCB_NONE, XCB_NONE);
     // Notices sent before the server took the damage off are in by the reply.
     std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
     take();
@@ -139,18 +137,15 @@ TEST_F(ViewWindow, TicksDrawTheViewAndNothingAboveItWithThePanelOpen) {
 
   xcb_window_t view = XCB_NONE;
   const std::vector<xcb_window_t> windows = windowsInClient(view);
-  ASSERT_GE(windows.size(), 2u)
-      << "the view and the controls above it are not windows of their own";
+  ASSERT_GE(windows.size(), 2u) << "the view and the controls above it are not windows of their own";
   DrawingCount drawn(*display_, windows);
   if (!drawn.available()) GTEST_SKIP() << "the X server offers no DAMAGE";
   drawn.reset();
   // Twenty ticks' worth of frames.
-  ASSERT_TRUE(pollUntil(5s,
-                        [&] {
-                          drawn.take();
-                          return drawn.of(view) >= 20;
-                        }))
-      << "the view was drawn " << drawn.of(view) << " times";
+  ASSERT_TRUE(pollUntil(5s, [&] {
+    drawn.take();
+    return drawn.of(view) >= 20;
+  })) << "the view was drawn " << drawn.of(view) << " times";
   for (const xcb_window_t window : windows) {
     if (window == view) continue;
     EXPECT_EQ(drawn.of(window), 0) << "window " << window << " was drawn again";
