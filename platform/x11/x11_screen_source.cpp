@@ -7,13 +7,12 @@
 #include <string>
 #include <vector>
 
-#include <xcb/randr.h>
 #include <xcb/shm.h>
-#include <xcb/xinerama.h>
 #include <xcb/xcb.h>
 
 #include "platform/x11/monitor_gaps.hpp"
 #include "platform/x11/pixel_format.hpp"
+#include "platform/x11/screen_layout.hpp"
 #include "platform/x11/shm_segment.hpp"
 #include "platform/x11/x11_environment.hpp"
 
@@ -28,21 +27,18 @@ constexpr size_t kFirstSegmentBytes = size_t{1} << 20;
 }  // namespace
 
 struct X11ScreenSource::State {
-  State(xcb_connection_t* c, xcb_window_t r, const ServerPixelFormat& f)
-      : connection(c), root(r), format(f), converter(f) {}
+  State(xcb_connection_t* c, xcb_window_t r, const ServerPixelFormat& f, PixelRect bounds)
+      : connection(c), root(r), format(f), converter(f), layout(c, r, bounds) {}
   ~State() {
     segment.release(connection);
     xcb_flush(connection);
     xcb_disconnect(connection);
   }
 
-  void setUpRandr();
-  void setUpXinerama();
   void setUpShm();
   // Handles the notices that arrived since the last call; one round trip
   // when the root's size or the monitors changed.
   void takeNotices();
-  void refreshGeometry();
   bool checkLost();
   // Whether the shared segment holds `bytes`, growing it if need be.
   bool sharedFits(size_t bytes);
@@ -55,49 +51,13 @@ struct X11ScreenSource::State {
   xcb_window_t root;
   ServerPixelFormat format;
   PixelConverter converter;
-  PixelRect bounds;
+  ScreenLayout layout;
   bool lost = false;
-  bool geometryStale = false;
-
-  bool randr = false;
-  uint8_t randrFirstEvent = 0;
-  bool xinerama = false;
-  // What the monitors show, as RandR and Xinerama tell it together: a nested
-  // server (Xephyr with +xinerama) tells its second head only through
-  // Xinerama, and a pixel counts as shown when either source shows it.
-  std::vector<PixelRect> monitors;
 
   bool shm = false;
   ShmSegment segment;
   size_t refusedBytes = SIZE_MAX;  // a segment this large was refused: do not ask again
 };
-
-void X11ScreenSource::State::setUpRandr() {
-  const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection, &xcb_randr_id);
-  if (extension == nullptr || !extension->present) return;
-  xcb_randr_query_version_reply_t* version =
-      xcb_randr_query_version_reply(connection, xcb_randr_query_version(connection, 1, 5), nullptr);
-  // Monitors came with RandR 1.5; before that we only follow the root's size.
-  randr = version != nullptr && (version->major_version > 1 ||
-                                 (version->major_version == 1 && version->minor_version >= 5));
-  std::free(version);
-  if (!randr) return;
-  randrFirstEvent = extension->first_event;
-  xcb_randr_select_input(connection, root,
-                         XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
-                             XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE |
-                             XCB_RANDR_NOTIFY_MASK_RESOURCE_CHANGE);
-}
-
-void X11ScreenSource::State::setUpXinerama() {
-  const xcb_query_extension_reply_t* extension =
-      xcb_get_extension_data(connection, &xcb_xinerama_id);
-  if (extension == nullptr || !extension->present) return;
-  xcb_xinerama_is_active_reply_t* active =
-      xcb_xinerama_is_active_reply(connection, xcb_xinerama_is_active(connection), nullptr);
-  xinerama = active != nullptr && active->state != 0;
-  std::free(active);
-}
 
 void X11ScreenSource::State::setUpShm() {
   shm = serverOffersShm(connection) && segment.create(connection, kFirstSegmentBytes);
@@ -105,57 +65,11 @@ void X11ScreenSource::State::setUpShm() {
 
 void X11ScreenSource::State::takeNotices() {
   while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
-    const uint8_t type = event->response_type & 0x7f;
-    if (type == XCB_CONFIGURE_NOTIFY) {
-      const auto* configure = reinterpret_cast<xcb_configure_notify_event_t*>(event);
-      if (configure->window == root) {
-        bounds.width = configure->width;
-        bounds.height = configure->height;
-        // Monitors set or removed by hand also show up only as this notice.
-        geometryStale = geometryStale || randr || xinerama;
-      }
-    } else if (randr && (type == randrFirstEvent + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
-                         type == randrFirstEvent + XCB_RANDR_NOTIFY)) {
-      geometryStale = true;
-    }
+    layout.take(*event);
     std::free(event);
   }
-  if (geometryStale) refreshGeometry();
+  layout.refreshIfStale();
   checkLost();
-}
-
-void X11ScreenSource::State::refreshGeometry() {
-  geometryStale = false;
-  const auto geometryCookie = xcb_get_geometry(connection, root);
-  xcb_randr_get_monitors_cookie_t monitorsCookie{};
-  if (randr) monitorsCookie = xcb_randr_get_monitors(connection, root, 1);
-  xcb_xinerama_query_screens_cookie_t headsCookie{};
-  if (xinerama) headsCookie = xcb_xinerama_query_screens(connection);
-
-  if (xcb_get_geometry_reply_t* geometry =
-          xcb_get_geometry_reply(connection, geometryCookie, nullptr)) {
-    bounds = {0, 0, geometry->width, geometry->height};
-    std::free(geometry);
-  }
-  monitors.clear();
-  if (randr) {
-    if (xcb_randr_get_monitors_reply_t* reply =
-            xcb_randr_get_monitors_reply(connection, monitorsCookie, nullptr)) {
-      for (auto m = xcb_randr_get_monitors_monitors_iterator(reply); m.rem;
-           xcb_randr_monitor_info_next(&m))
-        monitors.push_back({m.data->x, m.data->y, m.data->width, m.data->height});
-      std::free(reply);
-    }
-  }
-  if (xinerama) {
-    if (xcb_xinerama_query_screens_reply_t* reply =
-            xcb_xinerama_query_screens_reply(connection, headsCookie, nullptr)) {
-      for (auto h = xcb_xinerama_query_screens_screen_info_iterator(reply); h.rem;
-           xcb_xinerama_screen_info_next(&h))
-        monitors.push_back({h.data->x_org, h.data->y_org, h.data->width, h.data->height});
-      std::free(reply);
-    }
-  }
 }
 
 bool X11ScreenSource::State::checkLost() {
@@ -168,8 +82,8 @@ bool X11ScreenSource::State::sharedFits(size_t bytes) {
   if (bytes >= refusedBytes) return false;
   // Grow in steps, so a window dragged larger does not regrow every tick,
   // but never past what the whole root needs.
-  const size_t wholeRoot =
-      bytesPerRow(format, bounds.width) * static_cast<size_t>(std::max(bounds.height, 0));
+  const size_t wholeRoot = bytesPerRow(format, layout.bounds().width) *
+                           static_cast<size_t>(std::max(layout.bounds().height, 0));
   ShmSegment larger;
   if (!larger.create(connection, std::max(bytes, std::min(2 * segment.size(), wholeRoot)))) {
     refusedBytes = bytes;
@@ -229,8 +143,7 @@ std::unique_ptr<X11ScreenSource> X11ScreenSource::open(const char* display, Capt
   xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
   for (int i = 0; i < screenNumber && screens.rem; ++i) xcb_screen_next(&screens);
   ServerPixelFormat format;
-  if (!screens.rem ||
-      !describeVisual(setup, screens.data->root_visual, format) ||
+  if (!screens.rem || !describeVisual(setup, screens.data->root_visual, format) ||
       !PixelConverter(format).valid()) {
     const int depth = screens.rem ? screens.data->root_depth : 0;
     xcb_disconnect(connection);
@@ -238,15 +151,9 @@ std::unique_ptr<X11ScreenSource> X11ScreenSource::open(const char* display, Capt
                              " Bit Farbtiefe ohne Echtfarben) nicht lesen.");
   }
 
-  auto state = std::make_unique<State>(connection, screens.data->root, format);
-  state->bounds = {0, 0, screens.data->width_in_pixels, screens.data->height_in_pixels};
-  // Size changes of the root arrive as ConfigureNotify on our own
-  // connection; other clients' selections on the root are not touched.
-  const uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-  xcb_change_window_attributes(connection, state->root, XCB_CW_EVENT_MASK, &events);
-  state->setUpRandr();
-  state->setUpXinerama();
-  state->refreshGeometry();
+  auto state = std::make_unique<State>(
+      connection, screens.data->root, format,
+      PixelRect{0, 0, screens.data->width_in_pixels, screens.data->height_in_pixels});
   if (mode == CaptureMode::SharedMemoryWhenOffered) state->setUpShm();
   if (state->checkLost()) throw std::runtime_error(unreachableDisplayText(display));
   return std::unique_ptr<X11ScreenSource>(new X11ScreenSource(std::move(state)));
@@ -258,7 +165,7 @@ X11ScreenSource::~X11ScreenSource() = default;
 
 PixelRect X11ScreenSource::bounds() {
   if (!state_->checkLost()) state_->takeNotices();
-  return state_->bounds;
+  return state_->layout.bounds();
 }
 
 bool X11ScreenSource::read(const PixelRect& area, RasterView out) {
@@ -273,10 +180,10 @@ bool X11ScreenSource::read(const PixelRect& area, RasterView out) {
                       : s.readPlain(area, rowBytes, out);
   if (!ok) {
     // Most likely the root shrank under us: ask for its size next time.
-    s.geometryStale = !s.checkLost();
+    if (!s.checkLost()) s.layout.markStale();
     return false;
   }
-  blackOutUnshown(area, s.monitors, out);
+  blackOutUnshown(area, s.layout.monitors(), out);
   return true;
 }
 
@@ -287,12 +194,12 @@ bool X11ScreenSource::readInPlace(const PixelRect& area, ConstRasterView& out) {
   if (rowBytes % sizeof(Pixel) != 0 || !s.sharedFits(rowBytes * static_cast<size_t>(area.height)))
     return false;
   if (!s.getShared(area, rowBytes)) {
-    s.geometryStale = !s.checkLost();
+    if (!s.checkLost()) s.layout.markStale();
     return false;
   }
   const RasterView pixels{reinterpret_cast<Pixel*>(s.segment.data()), area.width, area.height,
                           static_cast<ptrdiff_t>(rowBytes / sizeof(Pixel))};
-  blackOutUnshown(area, s.monitors, pixels);
+  blackOutUnshown(area, s.layout.monitors(), pixels);
   out = pixels;
   return true;
 }
