@@ -111,6 +111,11 @@ void FormRuntime::propertyChanged(const Control& control, PropertyId id) {
     syncTimer(static_cast<const Timer&>(control));
   } else if (id == PropertyId::WindowState && form_->WindowState.get() == heardState_) {
     return;  // the window is in that state already, or is telling us so
+  } else if (const Control* view = control.container();
+             view && view->kind() == ControlKind::PictureBox && !hasOwnWindow(control)) {
+    // What lies on a view is laid into its frame: shown with the view's
+    // next redraw, only where it changed.
+    viewRedrawn(static_cast<const PictureBox&>(*view));
   } else {
     toolkit_.showProperty(control, id);
   }

@@ -56,11 +56,6 @@ ConstRasterView ViewComposer::compose(PictureBox& box, int32_t width, int32_t he
   return frame_.view();
 }
 
-ConstRasterView ViewComposer::composeInPlace(PictureBox& box, const SystemColors& systemColors) {
-  collectLayers(box, systemColors, layers_);
-  return box.surface().withLayers(layers_);
-}
-
 ConstRasterView ViewComposer::composeLayers(const Control& container, int32_t width, int32_t height,
                                             const SystemColors& systemColors) {
   collectLayers(container, systemColors, layers_);

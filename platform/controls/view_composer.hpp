@@ -35,9 +35,6 @@ class ViewComposer {
   // The frame of width x height pixels; valid until the next compose.
   ConstRasterView compose(PictureBox& box, int32_t width, int32_t height,
                           const SystemColors& systemColors);
-  // The same frame at the surface's own size, laid into the surface itself
-  // (see Surface::withLayers): for a view shown straight from its memory.
-  ConstRasterView composeInPlace(PictureBox& box, const SystemColors& systemColors);
   // Only the lines and images of `container`, on a clear canvas of width x
   // height (alpha 0 where nothing lies): for a panel whose face the toolkit
   // paints.

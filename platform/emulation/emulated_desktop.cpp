@@ -21,6 +21,18 @@ const EmulatedDesktop::Entry* EmulatedDesktop::find(Handle handle, Kind kind) co
   return it != handles_.end() && it->second.kind == kind ? &it->second : nullptr;
 }
 
+EmulatedDesktop::Entry* EmulatedDesktop::find(Handle handle, Kind kind) {
+  const auto it = handles_.find(handle);
+  return it != handles_.end() && it->second.kind == kind ? &it->second : nullptr;
+}
+
+void EmulatedDesktop::takeScreenChanges() {
+  changes_.clear();
+  screen_.takeChanges(changes_);
+  for (auto& [handle, entry] : handles_)
+    if (entry.stretched) entry.screenChanges.add(changes_);
+}
+
 Handle EmulatedDesktop::registerWindow(WindowId window) {
   Entry entry{Kind::Window};
   entry.window = window;
@@ -75,16 +87,57 @@ int32_t EmulatedDesktop::GetCursorPos(PointApi& point) {
 int32_t EmulatedDesktop::StretchBlt(Handle dst, int32_t x, int32_t y, int32_t width, int32_t height,
                                     Handle src, int32_t srcX, int32_t srcY, int32_t srcWidth,
                                     int32_t srcHeight, uint32_t rop) {
-  const Entry* target = find(dst, Kind::Surface);
+  Entry* target = find(dst, Kind::Surface);
   if (!target || !find(src, Kind::ScreenContext) || rop != SRCCOPY) return 0;
   // Mirroring through negative extents is not needed by the program and not offered.
   if (width <= 0 || height <= 0 || srcWidth <= 0 || srcHeight <= 0) return 0;
-  // What lies past the screen's edges, or cannot be read, shows black.
-  const ScreenPart part = readOnScreenPart(screen_, {srcX, srcY, srcWidth, srcHeight}, captured_);
-  stretch_.run(part.pixels, part.area, srcWidth, srcHeight,
-               target->surface->pixelsToCover({x, y, width, height}), x, y, width, height);
+  const PixelRect source{srcX, srcY, srcWidth, srcHeight}, stretched{x, y, width, height};
+  Surface& surface = *target->surface;
+  // Changes come in after the pointer was asked for, so that none shown
+  // before this tick's position is missed.
+  takeScreenChanges();
+  const bool again = target->stretched && target->stretched->source == source &&
+                     target->stretched->target == stretched &&
+                     target->stretched->revision == surface.revision();
+  const PixelRect changed = again ? target->screenChanges.within(source) : source;
+  target->screenChanges.clear();
+  if (changed.empty()) {
+    surface.keepPicture();
+    return 1;
+  }
+  if (changed == source) {
+    // What lies past the screen's edges, or cannot be read, shows black.
+    const ScreenPart part = readOnScreenPart(screen_, source, captured_);
+    stretch_.run(part.pixels, part.area, srcWidth, srcHeight, surface.pixelsToCover(stretched), x,
+                 y, width, height);
+  } else {
+    const PixelRect relative{changed.x - srcX, changed.y - srcY, changed.width, changed.height};
+    const PixelRect shown = showingPart(relative, srcWidth, srcHeight, width, height);
+    const PixelRect area = intersection({x + shown.x, y + shown.y, shown.width, shown.height},
+                                        {0, 0, surface.width(), surface.height()});
+    if (!area.empty())
+      stretchPart(source, stretched, area, surface.pixelsToRedraw(area));
+    else
+      surface.keepPicture();
+  }
+  target->stretched = Entry::Stretched{source, stretched, surface.revision()};
   if (target->drawn) target->drawn();
   return 1;
+}
+
+void EmulatedDesktop::stretchPart(const PixelRect& source, const PixelRect& target,
+                                  const PixelRect& area, RasterView into) {
+  const PixelRect inTarget{area.x - target.x, area.y - target.y, area.width, area.height};
+  // The source pixels the area shows, and of those the ones on the screen.
+  const StretchMap column(source.width, target.width), row(source.height, target.height);
+  const int32_t sx = column(inTarget.x), sy = row(inTarget.y);
+  const PixelRect read{source.x + sx, source.y + sy,
+                       column(inTarget.x + inTarget.width - 1) - sx + 1,
+                       row(inTarget.y + inTarget.height - 1) - sy + 1};
+  const ScreenPart part = readOnScreenPart(screen_, read, captured_);
+  const PixelRect known{part.area.x + sx, part.area.y + sy, part.area.width, part.area.height};
+  stretch_.run(part.pixels, known, source.width, source.height, into.sub(area), target.x - area.x,
+               target.y - area.y, target.width, target.height);
 }
 
 int32_t EmulatedDesktop::SetWindowPos(Handle window, Handle insertAfter, int32_t, int32_t, int32_t,

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <unordered_map>
 
 #include "platform/desktop/desktop.hpp"
@@ -18,7 +19,9 @@ namespace lupe {
 // stand for the desktop window, the program's own windows, screen device
 // contexts (read through a ScreenSource) and drawing surfaces (a window's
 // pixel buffer). StretchBlt reads the on-screen part of the source rectangle
-// and stretches it into the surface with our own kernel.
+// and stretches it into the surface with our own kernel; when it repeats
+// the last stretch into an untouched surface, it redraws only the pixels
+// that show what changed on the screen since, and nothing when nothing did.
 class EmulatedDesktop final : public Desktop, public OwnHandles {
  public:
   EmulatedDesktop(ScreenSource& screen, WindowRequests& windows);
@@ -53,10 +56,26 @@ class EmulatedDesktop final : public Desktop, public OwnHandles {
     Handle owner = 0;             // ScreenContext: the window it was taken for
     Surface* surface = nullptr;   // Surface
     std::function<void()> drawn;  // Surface
+    // Surface: the last stretch from the screen and what changed on the
+    // screen since. A stretch like it over the same picture redraws only
+    // what the changes reach.
+    struct Stretched {
+      PixelRect source, target;
+      uint64_t revision = 0;  // of the surface right after it
+    };
+    std::optional<Stretched> stretched;
+    ChangedArea screenChanges;
   };
 
   Handle add(Entry entry);
   const Entry* find(Handle handle, Kind kind) const;
+  Entry* find(Handle handle, Kind kind);
+  // Hands what changed on the screen to every surface drawn from it.
+  void takeScreenChanges();
+  // Stretches the part of `source` that shows in `area` of the stretched
+  // rectangle `target` into `into`.
+  void stretchPart(const PixelRect& source, const PixelRect& target, const PixelRect& area,
+                   RasterView into);
 
   ScreenSource& screen_;
   WindowRequests& windows_;
@@ -64,6 +83,7 @@ class EmulatedDesktop final : public Desktop, public OwnHandles {
   Handle next_ = 0x10010;
   Handle desktopWindow_ = 0;
   Raster captured_;  // a source rectangle the screen cannot hand out in place, kept between ticks
+  ChangedArea changes_;
   NearestStretch stretch_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "platform/raster/changed_area.hpp"
 #include "platform/raster/raster.hpp"
 
 namespace lupe {
@@ -24,6 +25,11 @@ class ScreenSource {
   virtual bool pointer(int32_t& x, int32_t& y) = 0;
   // Whether the left mouse button is down now; true when it cannot be told.
   virtual bool leftButtonHeld() = 0;
+  // Adds to `into` what of the screen changed since the last call, in
+  // screen pixels: every change shown before the source last answered a
+  // question (the pointer's position, a read) is in. A source that cannot
+  // tell says everything changed, so that every read is a whole one.
+  virtual void takeChanges(ChangedArea& into) { into.addEverything(); }
 };
 
 // The part of a screen rectangle that lies on the screen, and its pixels.

@@ -123,11 +123,13 @@ void composeFrame(ConstRasterView picture, Pixel background, std::span<const Lay
 
 void InPlaceOverlay::lay(RasterView picture, std::span<const Layer> layers) {
   kept_.clear();
+  areas_.clear();
   beneath_.clear();
   for (const Layer& layer : layers) {
     const PixelRect area = intersection(reach(layer), {0, 0, picture.width, picture.height});
     if (area.empty()) continue;
     kept_.push_back({area, beneath_.size()});
+    areas_.push_back(area);
     for (int32_t y = area.y; y < area.y + area.height; ++y) {
       const Pixel* row = picture.row(y) + area.x;
       beneath_.insert(beneath_.end(), row, row + area.width);

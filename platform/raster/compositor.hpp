@@ -28,6 +28,7 @@ struct LineLayer {
   Pixel color = kBlack;
   int32_t width = 1;
   bool dashed = false;
+  bool operator==(const LineLayer&) const = default;
 };
 
 // A picture shown over the rectangle (x, y, width, height): stretched by the
@@ -36,6 +37,7 @@ struct LineLayer {
 struct ImageLayer {
   const Picture* picture = nullptr;
   int32_t x = 0, y = 0, width = 0, height = 0;
+  bool operator==(const ImageLayer&) const = default;
 };
 
 using Layer = std::variant<LineLayer, ImageLayer>;
@@ -64,6 +66,8 @@ class InPlaceOverlay {
   void lift(RasterView picture);
   // Forgets what lay beneath: the picture is about to be drawn over whole.
   void drop() { kept_.clear(); }
+  // The rectangle each laid layer covers.
+  std::span<const PixelRect> areas() const { return areas_; }
 
  private:
   struct Kept {
@@ -71,6 +75,7 @@ class InPlaceOverlay {
     size_t offset;  // of its pixels in beneath_
   };
   std::vector<Kept> kept_;
+  std::vector<PixelRect> areas_;  // of kept_, and kept when dropped
   std::vector<Pixel> beneath_;
 };
 

@@ -40,21 +40,20 @@ void copyOpaque(Pixel* __restrict out, const Pixel* __restrict in, int32_t count
   for (int32_t i = 0; i < count; ++i) out[i] = in[i] | kBlack;
 }
 
-// The first index in [from, to) whose source index is `at` or more; `to`
-// when there is none. Source indices grow with the index.
-int32_t firstShowing(const StretchMap& map, int32_t from, int32_t to, int64_t at) {
-  while (from < to) {
-    const int32_t middle = from + (to - from) / 2;
-    if (map(middle) < at) {
-      from = middle + 1;
-    } else {
-      to = middle;
-    }
-  }
-  return from;
-}
-
 }  // namespace
+
+PixelRect showingPart(const PixelRect& changed, int32_t sw, int32_t sh, int32_t dw, int32_t dh) {
+  const PixelRect inSource = intersection(changed, {0, 0, sw, sh});
+  if (inSource.empty() || dw <= 0 || dh <= 0) return {};
+  const StretchMap column(sw, dw), row(sh, dh);
+  const int32_t i0 = column.firstShowing(0, dw, inSource.x);
+  const int32_t i1 = column.firstShowing(i0, dw, int64_t{inSource.x} + inSource.width);
+  const int32_t j0 = row.firstShowing(0, dh, inSource.y);
+  const int32_t j1 = row.firstShowing(j0, dh, int64_t{inSource.y} + inSource.height);
+  // A reduction may skip every column or row of a thin change.
+  if (i1 <= i0 || j1 <= j0) return {};
+  return {i0, j0, i1 - i0, j1 - j0};
+}
 
 void NearestStretch::buildColumns(int32_t sw, int32_t dw, int32_t first, int32_t count,
                                   int32_t origin) {
@@ -97,10 +96,10 @@ void NearestStretch::run(ConstRasterView known, const PixelRect& part, int32_t s
   // The destination columns and rows that show the known part; the rest is black.
   const StretchMap column(sw, dw), row(sh, dh);
   const bool anything = !part.empty() && known.width >= part.width && known.height >= part.height;
-  const int32_t ia = anything ? firstShowing(column, i0, i1, part.x) : i0;
-  const int32_t ib = anything ? firstShowing(column, ia, i1, int64_t{part.x} + part.width) : ia;
-  const int32_t ja = anything ? firstShowing(row, j0, j1, part.y) : j0;
-  const int32_t jb = anything ? firstShowing(row, ja, j1, int64_t{part.y} + part.height) : ja;
+  const int32_t ia = anything ? column.firstShowing(i0, i1, part.x) : i0;
+  const int32_t ib = anything ? column.firstShowing(ia, i1, int64_t{part.x} + part.width) : ia;
+  const int32_t ja = anything ? row.firstShowing(j0, j1, part.y) : j0;
+  const int32_t jb = anything ? row.firstShowing(ja, j1, int64_t{part.y} + part.height) : ja;
   dst.fill({dx + i0, dy + j0, i1 - i0, ja - j0}, kBlack);
   dst.fill({dx + i0, dy + jb, i1 - i0, j1 - jb}, kBlack);
   dst.fill({dx + i0, dy + ja, ia - i0, jb - ja}, kBlack);

@@ -22,10 +22,28 @@ class StretchMap {
   int32_t operator()(int64_t i) const {
     return static_cast<int32_t>((static_cast<uint64_t>(i) * step_ + step_ / 2) >> 32);
   }
+  // The first index in [from, to) that shows source index `at` or a later
+  // one; `to` when there is none. Source indices grow with the index.
+  int32_t firstShowing(int32_t from, int32_t to, int64_t at) const {
+    while (from < to) {
+      const int32_t middle = from + (to - from) / 2;
+      if ((*this)(middle) < at) {
+        from = middle + 1;
+      } else {
+        to = middle;
+      }
+    }
+    return from;
+  }
 
  private:
   uint64_t step_;
 };
+
+// Where part of a source shows when sw x sh pixels are stretched over
+// dw x dh: the destination pixels that show any source pixel of `changed`,
+// both relative to their rectangle's top-left corner; empty when none does.
+PixelRect showingPart(const PixelRect& changed, int32_t sw, int32_t sh, int32_t dw, int32_t dh);
 
 // Nearest-neighbour stretching without smoothing: destination pixel (i, j)
 // of a dw x dh rectangle shows source pixel (StretchMap(sw, dw)(i),

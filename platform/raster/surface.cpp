@@ -8,14 +8,16 @@ void Surface::resize(int32_t width, int32_t height, Pixel fill) {
   width = std::max(width, 0);
   height = std::max(height, 0);
   if (width == view_.width && height == view_.height) return;
-  pixels();
+  writable();
   relocate(memory_, width, height, fill);
+  drawnOver({0, 0, width, height});
 }
 
 void Surface::useMemory(PixelMemory* memory) {
   if (memory == memory_) return;
   makeWritable();
   relocate(memory, view_.width, view_.height, kBlack);
+  drawnOver({0, 0, width(), height()});
 }
 
 void Surface::relocate(PixelMemory* memory, int32_t width, int32_t height, Pixel fill) {
@@ -39,12 +41,24 @@ void Surface::makeWritable() {
   overlay_.lift(view_);
 }
 
-RasterView Surface::pixels() {
+void Surface::drawnOver(const PixelRect& area) {
+  changed_.add(intersection(area, {0, 0, width(), height()}));
+  ++revision_;
+}
+
+RasterView Surface::writable() {
   makeWritable();
   if (pendingFill_) {
     view_.fill(*pendingFill_);
     pendingFill_.reset();
+    drawnOver({0, 0, width(), height()});
   }
+  return view_;
+}
+
+RasterView Surface::pixels() {
+  writable();
+  drawnOver({0, 0, width(), height()});
   return view_;
 }
 
@@ -55,13 +69,29 @@ RasterView Surface::pixelsToCover(const PixelRect& area) {
     pendingFill_.reset();
     overlay_.drop();
   }
-  return pixels();
+  writable();
+  drawnOver(area);
+  return view_;
+}
+
+RasterView Surface::pixelsToRedraw(const PixelRect& area) {
+  pendingFill_.reset();
+  writable();
+  drawnOver(area);
+  return view_;
 }
 
 ConstRasterView Surface::withLayers(std::span<const Layer> layers) {
-  const RasterView picture = pixels();
+  const RasterView picture = writable();
   overlay_.lay(picture, layers);
   return picture;
+}
+
+ChangedArea Surface::takeChanged() {
+  ChangedArea changed = changed_;
+  if (pendingFill_) changed.add({0, 0, width(), height()});
+  changed_.clear();
+  return changed;
 }
 
 }  // namespace lupe

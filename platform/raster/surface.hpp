@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 
+#include "platform/raster/changed_area.hpp"
 #include "platform/raster/compositor.hpp"
 #include "platform/raster/raster.hpp"
 
@@ -57,22 +59,42 @@ class Surface {
   // The pixels for a drawing that writes every pixel of `area`: a put-off
   // clear is dropped when the area covers the whole surface.
   RasterView pixelsToCover(const PixelRect& area);
+  // For a drawing over the whole surface of which only `area` comes out
+  // different: a put-off clear is dropped, the rest of the picture stays.
+  RasterView pixelsToRedraw(const PixelRect& area);
+  // A drawing over the whole surface would draw exactly what it holds: a
+  // put-off clear is dropped and nothing else is touched.
+  void keepPicture() { pendingFill_.reset(); }
+
   // The pixels with `layers` laid over them in place: the frame a view
   // shows, without a copy. The layers are lifted off again before the
   // pixels are next drawn or looked at.
   ConstRasterView withLayers(std::span<const Layer> layers);
+  // Where the layers last laid lie, one rectangle each.
+  std::span<const PixelRect> layerAreas() const { return overlay_.areas(); }
+
+  // What was drawn since the last call, a put-off clear counting as all.
+  ChangedArea takeChanged();
+  // Counts the times the picture was handed out for drawing, resized or
+  // moved: the same count means the same picture.
+  uint64_t revision() const { return revision_; }
 
  private:
   // Moves to memory of the new size, keeping the top-left picture.
   void relocate(PixelMemory* memory, int32_t width, int32_t height, Pixel fill);
   // Waits until the memory may be written, then takes an overlay off.
   void makeWritable();
+  // The pixels, a put-off clear done; no drawing of its own counted.
+  RasterView writable();
+  void drawnOver(const PixelRect& area);
 
   Raster own_;
   PixelMemory* memory_ = nullptr;
   RasterView view_;
   std::optional<Pixel> pendingFill_;
   InPlaceOverlay overlay_;
+  ChangedArea changed_;
+  uint64_t revision_ = 0;
 };
 
 }  // namespace lupe
