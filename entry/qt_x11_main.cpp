@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
     return fail(error.what());
   }
   if (!screen->usesSharedMemory()) std::fprintf(stderr, "%s\n", lupe::x11::noSharedMemoryNotice());
+  if (!screen->tracksChanges()) std::fprintf(stderr, "%s\n", lupe::x11::noDamageNotice());
 
   const std::unique_ptr<lupe::x11::FrameExtents> frames = lupe::x11::FrameExtents::open();
   lupe::qt::QtBackend toolkit;

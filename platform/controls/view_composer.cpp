@@ -51,7 +51,7 @@ ConstRasterView ViewComposer::compose(PictureBox& box, int32_t width, int32_t he
                                       const SystemColors& systemColors) {
   collectLayers(box, systemColors, layers_);
   frame_.reshape(std::max(width, 0), std::max(height, 0));
-  composeFrame(box.surface().pixels(), resolveColor(box.BackColor, systemColors), layers_,
+  composeFrame(box.surface().picture(), resolveColor(box.BackColor, systemColors), layers_,
                frame_.view());
   return frame_.view();
 }

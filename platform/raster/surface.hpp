@@ -56,6 +56,8 @@ class Surface {
   // The pixels, a put-off clear done. A backend drawing with its own calls
   // asks for them first, so that the clear comes before its drawing.
   RasterView pixels();
+  // The pixels to look at, a put-off clear done.
+  ConstRasterView picture() { return writable(); }
   // The pixels for a drawing that writes every pixel of `area`: a put-off
   // clear is dropped when the area covers the whole surface.
   RasterView pixelsToCover(const PixelRect& area);

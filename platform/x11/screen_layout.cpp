@@ -45,24 +45,29 @@ void ScreenLayout::setUpXinerama() {
   std::free(active);
 }
 
-void ScreenLayout::take(const xcb_generic_event_t& event) {
+bool ScreenLayout::take(const xcb_generic_event_t& event) {
   const uint8_t type = event.response_type & 0x7f;
   if (type == XCB_CONFIGURE_NOTIFY) {
     const auto& configure = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
-    if (configure.window == root_) {
-      bounds_.width = configure.width;
-      bounds_.height = configure.height;
-      // Monitors set or removed by hand also show up only as this notice.
-      stale_ = stale_ || randr_ || xinerama_;
-    }
-  } else if (randr_ && (type == randrFirstEvent_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
-                        type == randrFirstEvent_ + XCB_RANDR_NOTIFY)) {
-    stale_ = true;
+    if (configure.window != root_) return false;
+    bounds_.width = configure.width;
+    bounds_.height = configure.height;
+    // Monitors set or removed by hand also show up only as this notice.
+    stale_ = stale_ || randr_ || xinerama_;
+    return true;
   }
+  if (randr_ && (type == randrFirstEvent_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
+                 type == randrFirstEvent_ + XCB_RANDR_NOTIFY)) {
+    stale_ = true;
+    return true;
+  }
+  return false;
 }
 
-void ScreenLayout::refreshIfStale() {
-  if (stale_) refresh();
+bool ScreenLayout::refreshIfStale() {
+  if (!stale_) return false;
+  refresh();
+  return true;
 }
 
 void ScreenLayout::refresh() {

@@ -20,12 +20,12 @@ class ScreenLayout {
   ScreenLayout(xcb_connection_t* connection, xcb_window_t root, PixelRect bounds);
 
   // Takes in one event from the connection; notices that the monitors may
-  // have changed make the layout stale.
-  void take(const xcb_generic_event_t& event);
+  // have changed make the layout stale. True when it was such a notice.
+  bool take(const xcb_generic_event_t& event);
   // The root may have changed under us (a read failed): read it anew next time.
   void markStale() { stale_ = true; }
-  // One round trip when stale, none otherwise.
-  void refreshIfStale();
+  // One round trip when stale, none otherwise; true when it was stale.
+  bool refreshIfStale();
 
   const PixelRect& bounds() const { return bounds_; }
   std::span<const PixelRect> monitors() const { return monitors_; }

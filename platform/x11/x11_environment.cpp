@@ -38,4 +38,8 @@ const char* noSharedMemoryNotice() {
   return "Hinweis: Der X-Server bietet kein MIT-SHM; die Lupe liest den Bildschirm langsamer.";
 }
 
+const char* noDamageNotice() {
+  return "Hinweis: Der X-Server bietet kein DAMAGE; die Lupe zeichnet jedes Bild ganz neu.";
+}
+
 }  // namespace lupe::x11

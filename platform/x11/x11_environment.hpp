@@ -18,4 +18,8 @@ std::string unreachableDisplayText(const char* display);
 // without MIT-SHM and so more slowly.
 const char* noSharedMemoryNotice();
 
+// The same for a server that does not tell what changed on the screen (no
+// X DAMAGE): every frame is then made whole.
+const char* noDamageNotice();
+
 }  // namespace lupe::x11

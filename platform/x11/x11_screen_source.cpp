@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <xcb/damage.h>
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
 
@@ -36,6 +37,8 @@ struct X11ScreenSource::State {
   }
 
   void setUpShm();
+  // Asks X DAMAGE for every drawing on the root, its windows' included.
+  void setUpDamage();
   // Handles the notices that arrived since the last call; one round trip
   // when the root's size or the monitors changed.
   void takeNotices();
@@ -57,19 +60,43 @@ struct X11ScreenSource::State {
   bool shm = false;
   ShmSegment segment;
   size_t refusedBytes = SIZE_MAX;  // a segment this large was refused: do not ask again
+
+  bool damage = false;
+  uint8_t damageNotify = 0;
+  ChangedArea changes;  // since the last takeChanges()
 };
 
 void X11ScreenSource::State::setUpShm() {
   shm = serverOffersShm(connection) && segment.create(connection, kFirstSegmentBytes);
 }
 
+void X11ScreenSource::State::setUpDamage() {
+  const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection, &xcb_damage_id);
+  if (extension == nullptr || !extension->present) return;
+  xcb_damage_query_version_reply_t* version = xcb_damage_query_version_reply(
+      connection, xcb_damage_query_version(connection, 1, 1), nullptr);
+  damage = version != nullptr;
+  std::free(version);
+  if (!damage) return;
+  damageNotify = extension->first_event + XCB_DAMAGE_NOTIFY;
+  // Each drawing's own rectangle, with nothing to take off the server's
+  // account afterwards: the notices alone say what changed.
+  xcb_damage_create(connection, xcb_generate_id(connection), root,
+                    XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
+}
+
 void X11ScreenSource::State::takeNotices() {
   while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
-    layout.take(*event);
+    if (damage && (event->response_type & 0x7f) == damageNotify) {
+      const auto* drawn = reinterpret_cast<const xcb_damage_notify_event_t*>(event);
+      changes.add({drawn->area.x, drawn->area.y, drawn->area.width, drawn->area.height});
+    } else if (layout.take(*event)) {
+      changes.addEverything();
+    }
     std::free(event);
   }
-  layout.refreshIfStale();
-  checkLost();
+  if (layout.refreshIfStale()) changes.addEverything();
+  if (checkLost()) changes.addEverything();
 }
 
 bool X11ScreenSource::State::checkLost() {
@@ -155,6 +182,7 @@ std::unique_ptr<X11ScreenSource> X11ScreenSource::open(const char* display, Capt
       connection, screens.data->root, format,
       PixelRect{0, 0, screens.data->width_in_pixels, screens.data->height_in_pixels});
   if (mode == CaptureMode::SharedMemoryWhenOffered) state->setUpShm();
+  state->setUpDamage();
   if (state->checkLost()) throw std::runtime_error(unreachableDisplayText(display));
   return std::unique_ptr<X11ScreenSource>(new X11ScreenSource(std::move(state)));
 }
@@ -232,6 +260,16 @@ bool X11ScreenSource::leftButtonHeld() {
   std::free(reply);
   return held;
 }
+
+void X11ScreenSource::takeChanges(ChangedArea& into) {
+  State& s = *state_;
+  if (!s.checkLost()) s.takeNotices();
+  if (!s.damage || s.lost) into.addEverything();
+  into.add(s.changes);
+  s.changes.clear();
+}
+
+bool X11ScreenSource::tracksChanges() const { return state_->damage; }
 
 bool X11ScreenSource::usesSharedMemory() const { return state_->shm; }
 

@@ -16,7 +16,9 @@ enum class CaptureMode {
 // The X11 root window as a screen source: its own xcb connection, a
 // persistent MIT-SHM segment (plain GetImage where MIT-SHM is missing), the
 // pointer from QueryPointer, all in native pixels. Follows size changes of
-// the root and blacks out the parts of it that no monitor shows.
+// the root and blacks out the parts of it that no monitor shows. Tells what
+// changed on the screen from X DAMAGE's notices, which come in order with
+// the replies: those of drawings done before a reply are in by then.
 class X11ScreenSource final : public ScreenSource {
  public:
   // Connects to `display` (nullptr: $DISPLAY). Throws std::runtime_error with
@@ -39,7 +41,11 @@ class X11ScreenSource final : public ScreenSource {
   // or the connection is lost.
   bool pointer(int32_t& x, int32_t& y) override;
   bool leftButtonHeld() override;
+  // From X DAMAGE on the root; everything, every time, without it.
+  void takeChanges(ChangedArea& into) override;
 
+  // True when the server tells what changed on the screen (X DAMAGE).
+  bool tracksChanges() const;
   // True when captures go through a shared-memory segment.
   bool usesSharedMemory() const;
   // True once the X server has gone away; every call then fails.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "harness/controls.hpp"
+#include "harness/input.hpp"
 #include "harness/view_test.hpp"
 
 namespace lupe::e2e {
@@ -53,6 +54,11 @@ TEST_F(CrosshairAndMarker, TheButtonsStyleTheLinesAndTheArrowTakesTheirPlace) {
     ASSERT_NO_FATAL_FAILURE(
         expectView(step.what, x, y, 3, openPanelOverlays(step.colourFace, step.blackWhiteFace)));
   }
+  // The last button keeps the focus: the space bar dashes the lines again
+  // while the pointer and the screen stand still, so only the lines change.
+  Keyboard(*display_).tap(0x20);
+  marker_ = {kGreen, 1, true, true, false};
+  ASSERT_NO_FATAL_FAILURE(expectView("dashed-by-key", x, y, 3, openPanelOverlays(kGreen, kGrey)));
 }
 
 }  // namespace

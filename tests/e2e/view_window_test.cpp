@@ -14,6 +14,7 @@
 #include "harness/controls.hpp"
 #include "harness/poll.hpp"
 #include "harness/view_test.hpp"
+#include "harness/windows.hpp"
 
 namespace lupe::e2e {
 namespace {
@@ -38,7 +39,8 @@ class DrawingCount {
     display.sync();
   }
   ~DrawingCount() {
-    for (const auto& [damage, window] : windowOf_) xcb_damage_destroy(display_.connection(), damage);
+    for (const auto& [damage, window] : windowOf_)
+      xcb_damage_destroy(display_.connection(), damage);
     display_.sync();
   }
   bool available() const { return available_; }
@@ -71,7 +73,8 @@ class DrawingCount {
   void reset() {
     take();
     xcb_connection_t* c = display_.connection();
-    for (const auto& [damage, window] : windowOf_) xcb_damage_subtract(c, damage, XCB_NONE, XCB_NONE);
+    for (const auto& [damage, window] : windowOf_)
+      xcb_damage_subtract(c, damage, XCB_NONE, XCB_NONE);
     // Notices sent before the server took the damage off are in by the reply.
     std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
     take();
@@ -92,6 +95,13 @@ class DrawingCount {
 
 class ViewWindow : public ViewOnScreen {
  protected:
+  // A small window of the test's own in the source around (x, y).
+  OtherWindow changingWindowIn(int x, int y) {
+    const Rect source = model(3).source(x, y);
+    return OtherWindow(*display_, {source.x + 10, source.y + 10, 16, 16},
+                       OtherWindow::Kind::Unmanaged);
+  }
+
   // The windows inside the client area: the view, the largest, and those above it.
   std::vector<xcb_window_t> windowsInClient(xcb_window_t& view) {
     std::vector<xcb_window_t> windows;
@@ -137,19 +147,56 @@ TEST_F(ViewWindow, TicksDrawTheViewAndNothingAboveItWithThePanelOpen) {
 
   xcb_window_t view = XCB_NONE;
   const std::vector<xcb_window_t> windows = windowsInClient(view);
-  ASSERT_GE(windows.size(), 2u) << "the view and the controls above it are not windows of their own";
+  ASSERT_GE(windows.size(), 2u)
+      << "the view and the controls above it are not windows of their own";
   DrawingCount drawn(*display_, windows);
   if (!drawn.available()) GTEST_SKIP() << "the X server offers no DAMAGE";
+  OtherWindow changing = changingWindowIn(x, y);
   drawn.reset();
-  // Twenty ticks' worth of frames.
-  ASSERT_TRUE(pollUntil(5s, [&] {
-    drawn.take();
-    return drawn.of(view) >= 20;
-  })) << "the view was drawn " << drawn.of(view) << " times";
+  // Twenty ticks' worth of frames, of a screen that changes under the view.
+  Rgb colour = 0;
+  ASSERT_TRUE(pollUntil(5s,
+                        [&] {
+                          changing.paint(colour ^= 0xffffff);
+                          drawn.take();
+                          return drawn.of(view) >= 20;
+                        }))
+      << "the view was drawn " << drawn.of(view) << " times";
   for (const xcb_window_t window : windows) {
     if (window == view) continue;
     EXPECT_EQ(drawn.of(window), 0) << "window " << window << " was drawn again";
   }
+}
+
+// A still screen, and changes away from the source, put nothing into the
+// view; one change in the source does.
+TEST_F(ViewWindow, OnlyAChangeInTheSourceIsPut) {
+  ASSERT_NO_FATAL_FAILURE(startLupe());
+  int x = 0, y = 0;
+  ASSERT_NO_FATAL_FAILURE(pointerAwayFromWindow(3, x, y));
+  ASSERT_NO_FATAL_FAILURE(expectView("still", x, y, 3, closedPanelOverlays()));
+  xcb_window_t view = XCB_NONE;
+  std::vector<xcb_window_t> windows = windowsInClient(view);
+  windows.push_back(window_);
+  DrawingCount drawn(*display_, windows);
+  if (!drawn.available()) GTEST_SKIP() << "the X server offers no DAMAGE";
+  const Rect source = model(3).source(x, y), screen = display_->rootRect();
+  // Below or above the source, wherever there is room.
+  const int awayY = source.y + source.height + 20 < screen.height - 20 ? screen.height - 20 : 0;
+  OtherWindow away(*display_, {source.x, awayY, 16, 16}, OtherWindow::Kind::Unmanaged);
+  drawn.reset();
+  Rgb colour = 0;
+  for (int i = 0; i < 100; ++i) {  // about a second
+    away.paint(colour ^= 0xffffff);
+    std::this_thread::sleep_for(10ms);
+  }
+  drawn.take();
+  EXPECT_EQ(drawn.frames(), 0) << "the view was put without a change in its source";
+  OtherWindow changing = changingWindowIn(x, y);
+  EXPECT_TRUE(pollUntil(2s, [&] {
+    drawn.take();
+    return drawn.frames() > 0;
+  })) << "a change in the source was not put";
 }
 
 // The timer's period as the window system runs it: counted from outside,
@@ -158,14 +205,19 @@ TEST_F(ViewWindow, ShowsFortyFramesASecond) {
   ASSERT_NO_FATAL_FAILURE(startLupe());
   int x = 0, y = 0;
   ASSERT_NO_FATAL_FAILURE(pointerAwayFromWindow(3, x, y));
+  ASSERT_NO_FATAL_FAILURE(expectView("before", x, y, 3, closedPanelOverlays()));
   xcb_window_t view = XCB_NONE;
   std::vector<xcb_window_t> windows = windowsInClient(view);
   windows.push_back(window_);  // a toolkit without child X windows draws here
   DrawingCount drawn(*display_, windows);
   if (!drawn.available()) GTEST_SKIP() << "the X server offers no DAMAGE";
+  // A screen that changes under the view far more often than it ticks.
+  OtherWindow changing = changingWindowIn(x, y);
   drawn.reset();
   const auto start = std::chrono::steady_clock::now();
+  Rgb colour = 0;
   while (std::chrono::steady_clock::now() - start < 4s) {
+    changing.paint(colour ^= 0xffffff);
     drawn.take();
     std::this_thread::sleep_for(2ms);
   }

@@ -73,6 +73,54 @@ TEST(EmulatedDesktop, TheCaptureReadsOnlyTheOnScreenPartAndIsBlackBeyondTheEdge)
   expectEveryPixel(e.view.pixels(), [](int32_t, int32_t) { return kBlack; });
 }
 
+// A stretch repeated over a screen that tells its changes reads and draws
+// only what they reach, and ends with the same pixels as a whole one.
+TEST(EmulatedDesktop, ARepeatedStretchRedrawsOnlyWhatChangedAndMatchesAWholeOne) {
+  const PixelRect changes[] = {{0, 0, 0, 0},    {300, 200, 1, 1},     {290, 190, 9, 40},
+                               {-50, 0, 60, 5}, {980, 790, 100, 100}, {0, 0, 1000, 800}};
+  const std::pair<int32_t, int32_t> pointers[] = {{320, 220}, {3, 4}, {997, 798}};
+  for (int32_t zoom = 1; zoom <= 10; ++zoom) {
+    for (const auto& [px, py] : pointers) {
+      const int32_t w = 61 * 3 / 2, h = 37;  // odd sizes, uneven at most zooms
+      const int32_t sw = (w + zoom / 2) / zoom, sh = (h + zoom / 2) / zoom;
+      const PixelRect source{px - sw / 2, py - sh / 2, sw, sh};
+      Emulated e;
+      e.screen.tracksChanges = true;
+      e.view.resize(w, h, kUntouched);
+      const auto stretch = [&](Emulated& on) {
+        on.view.clear(kCleared);  // as each tick does first
+        on.desktop.StretchBlt(on.viewDC, 0, 0, w, h, on.screenDC, source.x, source.y, sw, sh,
+                              SRCCOPY);
+      };
+      stretch(e);
+      Pixel colour = 0xff102030u;
+      for (const PixelRect& at : changes) {
+        const PixelRect changed{at.x == 290 ? source.x - 3 : at.x, at.y == 190 ? source.y : at.y,
+                                at.width, at.height};
+        SCOPED_TRACE(::testing::Message()
+                     << "zoom " << zoom << " pointer " << px << "," << py << " change " << changed.x
+                     << "," << changed.y << " " << changed.width << "x" << changed.height);
+        e.screen.draw(changed, colour += 0x010203);
+        e.screen.reads.clear();
+        const int drawnBefore = e.drawn;
+        stretch(e);
+        const PixelRect inSource = intersection(changed, source);
+        int64_t read = 0;
+        for (const PixelRect& r : e.screen.reads) read += int64_t{r.width} * r.height;
+        EXPECT_LE(read, int64_t{inSource.width} * inSource.height);
+        EXPECT_EQ(e.drawn - drawnBefore, inSource.empty() ? 0 : 1);
+        Emulated whole;
+        whole.screen.drawings = e.screen.drawings;
+        whole.view.resize(w, h, kUntouched);
+        stretch(whole);
+        const ConstRasterView expected = whole.view.picture();
+        expectEveryPixel(e.view.picture(),
+                         [&](int32_t x, int32_t y) { return expected.row(y)[x]; });
+      }
+    }
+  }
+}
+
 TEST(EmulatedDesktop, TopmostIsAskedOnlyForOwnWindowsWithPlaceAndSizeKept) {
   Emulated e;
   const Handle window = e.desktop.registerWindow(41);

@@ -32,7 +32,7 @@ class FakeScreen final : public ScreenSource {
   bool read(const PixelRect& rect, RasterView out) override {
     reads.push_back(rect);
     for (int32_t j = 0; j < rect.height; ++j)
-      for (int32_t i = 0; i < rect.width; ++i) out.row(j)[i] = screenPixel(rect.x + i, rect.y + j);
+      for (int32_t i = 0; i < rect.width; ++i) out.row(j)[i] = at(rect.x + i, rect.y + j);
     return !readFails;
   }
   // Like a server's image in shared memory: the alpha bytes are not set.
@@ -42,7 +42,7 @@ class FakeScreen final : public ScreenSource {
     held = Raster(rect.width, rect.height, 0);
     for (int32_t j = 0; j < rect.height; ++j)
       for (int32_t i = 0; i < rect.width; ++i)
-        held.view().row(j)[i] = screenPixel(rect.x + i, rect.y + j) & 0x00ffffffu;
+        held.view().row(j)[i] = at(rect.x + i, rect.y + j) & 0x00ffffffu;
     out = held.view();
     return true;
   }
@@ -52,10 +52,28 @@ class FakeScreen final : public ScreenSource {
     return true;
   }
   bool leftButtonHeld() override { return leftHeld; }
+  void takeChanges(ChangedArea& into) override {
+    if (!tracksChanges) return into.addEverything();
+    into.add(changes);
+    changes.clear();
+  }
+  // Draws `colour` over `area` of the screen, and tells it as a change.
+  void draw(const PixelRect& area, Pixel colour) {
+    drawings.push_back({area, colour});
+    changes.add(area);
+  }
+  Pixel at(int32_t x, int32_t y) const {
+    for (auto it = drawings.rbegin(); it != drawings.rend(); ++it)
+      if (intersection(it->first, {x, y, 1, 1}).width == 1) return it->second;
+    return screenPixel(x, y);
+  }
 
   bool readFails = false;
   bool leftHeld = true;
   bool inPlace = false;
+  bool tracksChanges = false;
+  std::vector<std::pair<PixelRect, Pixel>> drawings;
+  ChangedArea changes;
   int32_t pointerX = 0, pointerY = 0;
   std::vector<PixelRect> reads, inPlaceReads;
   Raster held;

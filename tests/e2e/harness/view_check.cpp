@@ -126,7 +126,8 @@ std::string ViewCheck::report() const {
 }
 
 ViewCheck checkView(const Image& client, const ViewModel& model, const Rect& source,
-                    const std::vector<Rect>& shown, const std::vector<Overlay>& overlays) {
+                    const std::vector<Rect>& shown, const std::vector<Overlay>& overlays,
+                    const Image* screen) {
   ViewCheck check;
   check.expected = Image(client.width(), client.height());
   // The view starts at the client's top-left corner. At 15 twips a pixel it
@@ -148,7 +149,8 @@ ViewCheck checkView(const Image& client, const ViewModel& model, const Rect& sou
       const auto [sx, sy] = model.screenPixel(source, dx, dy);
       const bool onScreen = std::any_of(shown.begin(), shown.end(),
                                         [&](const Rect& r) { return r.contains(sx, sy); });
-      const Rgb expected = marker ? *marker : onScreen ? patternColour(sx, sy) : kBlack;
+      const Rgb onRoot = screen ? screen->at(sx - source.x, sy - source.y) : patternColour(sx, sy);
+      const Rgb expected = marker ? *marker : onScreen ? onRoot : kBlack;
       check.expected.set(dx, dy, expected);
       if (under(covered, dx, dy)) continue;
       const Rgb actual = client.at(dx, dy);

@@ -58,7 +58,10 @@ struct ViewCheck {
 // `overlays` (topmost first) are not compared with the view; each overlay
 // must instead cover its whole rectangle, wherever no overlay above it
 // answers for it, and show its face colour if it has one.
+// `screen`, when given, is what the screen shows in `source` (on the root),
+// in place of the test pattern.
 ViewCheck checkView(const Image& client, const ViewModel& model, const Rect& source,
-                    const std::vector<Rect>& shown, const std::vector<Overlay>& overlays);
+                    const std::vector<Rect>& shown, const std::vector<Overlay>& overlays,
+                    const Image* screen = nullptr);
 
 }  // namespace lupe::e2e

@@ -108,6 +108,19 @@ void ViewOnScreen::expectView(const std::string& what, int x, int y, int zoom,
     FAIL() << "the screen does not show the test pattern in the source " << source.describe()
            << " (the window is at " << geometry().outer().describe() << "): " << path;
   }
+  compareView(what, x, y, zoom, overlays, false);
+}
+
+void ViewOnScreen::expectViewOfScreen(const std::string& what, int x, int y, int zoom,
+                                      const std::vector<Overlay>& overlays) {
+  pointer_->moveTo(x, y);
+  compareView(what, x, y, zoom, overlays, true);
+}
+
+void ViewOnScreen::compareView(const std::string& what, int x, int y, int zoom,
+                               const std::vector<Overlay>& overlays, bool asShown) {
+  const Rect screen = display_->rootRect();
+  const std::vector<Rect> shown = shown_.empty() ? std::vector<Rect>{screen} : shown_;
 
   // Right on two looks in a row, a few ticks apart: a picture left over
   // from before the last action (the view keeps its last picture until the
@@ -123,7 +136,17 @@ void ViewOnScreen::expectView(const std::string& what, int x, int y, int zoom,
         actual = readClient();
         if (actual.width() != client.width || actual.height() != client.height) return false;
         const ViewModel m = model(zoom);
-        check = checkView(actual, m, m.source(x, y), shown, overlays);
+        const Rect source = m.source(x, y);
+        // Off the root the view shows black: those pixels are never read here.
+        Image onRoot(source.width, source.height);
+        if (asShown) {
+          const Rect part = source.intersected(screen);
+          const Image read = display_->readRoot(part);
+          for (int sy = 0; sy < part.height; ++sy)
+            for (int sx = 0; sx < part.width; ++sx)
+              onRoot.set(part.x - source.x + sx, part.y - source.y + sy, read.at(sx, sy));
+        }
+        check = checkView(actual, m, source, shown, overlays, asShown ? &onRoot : nullptr);
         rightInARow = check.ok() ? rightInARow + 1 : 0;
         return rightInARow == 2;
       },

@@ -39,6 +39,13 @@ class ViewOnScreen : public LupeOnScreen {
   // ASSERT_NO_FATAL_FAILURE.
   void expectView(const std::string& what, int x, int y, int zoom,
                   const std::vector<Overlay>& overlays);
+  // The same, for a source that shows whatever the screen shows there now
+  // (other windows, the magnifier itself) instead of the test pattern.
+  void expectViewOfScreen(const std::string& what, int x, int y, int zoom,
+                          const std::vector<Overlay>& overlays);
+
+  void compareView(const std::string& what, int x, int y, int zoom,
+                   const std::vector<Overlay>& overlays, bool asShown);
 
   // What the view's marker looks like now: the test keeps it in step with
   // the buttons it clicks.

@@ -116,6 +116,25 @@ OtherWindow::OtherWindow(XDisplay& display, const Rect& at, Kind kind) : display
   display.sync();
 }
 
+void OtherWindow::paint(Rgb colour) {
+  xcb_change_window_attributes(display_.connection(), window_, XCB_CW_BACK_PIXEL, &colour);
+  xcb_clear_area(display_.connection(), 0, window_, 0, 0, 0, 0);
+  awaitServer();
+}
+
+void OtherWindow::moveTo(int x, int y) {
+  const uint32_t at[] = {uint32_t(x), uint32_t(y)};
+  xcb_configure_window(display_.connection(), window_, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y,
+                       at);
+  awaitServer();
+}
+
+// A round trip that leaves the events queued: a test may be counting them.
+void OtherWindow::awaitServer() {
+  xcb_connection_t* c = display_.connection();
+  free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+}
+
 OtherWindow::~OtherWindow() {
   xcb_destroy_window(display_.connection(), window_);
   display_.sync();

@@ -74,8 +74,12 @@ class OtherWindow {
   OtherWindow(XDisplay& display, const Rect& at, Kind kind = Kind::Managed);
   ~OtherWindow();
   xcb_window_t id() const { return window_; }
+  // Each returns once the server has done it.
+  void paint(Rgb colour);
+  void moveTo(int x, int y);
 
  private:
+  void awaitServer();
   XDisplay& display_;
   xcb_window_t window_ = XCB_NONE;
 };
