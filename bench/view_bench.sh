@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Measures a magnifier from outside on a private Xvfb (1280 x 1024) with
-# openbox, in three cases: the default window at zoom 3, and maximised at
-# zoom 1 and at zoom 10. For each it prints the frames shown per second
-# (X DAMAGE), the program's own CPU and the X server's, the program's peak
-# resident memory and the latency from a change of the screen under the
-# pointer to the window showing it (see view_meter.cpp).
+# openbox: the default window at zoom 3 with the screen and the pointer
+# still, with a 64 x 64 square under the pointer changing its colour 60
+# times a second, and with the pointer moving every 25 ms; maximised at
+# zoom 1 with the pointer moving, and at zoom 10 with the square changing.
+# For each it prints the frames shown per second (X DAMAGE), the program's
+# own CPU and the X server's (per frame and per 25 ms), the program's peak
+# resident memory and, with the square, the latency from a change of the
+# screen under the pointer to the window showing it (see view_meter.cpp).
 #   bench/view_bench.sh [--seconds S] [--changes N] [--keys KEYS] [-- COMMAND ...]
 # Without a command it measures build/tevka-lupe, setting the zoom with its
 # slider. Another magnifier's command may use {zoom} and its source area
@@ -53,7 +56,7 @@ set_our_zoom() {
 }
 
 run_case() {
-  local name=$1 zoom=$2 width=$3 height=$4 maximise=$5
+  local name=$1 zoom=$2 width=$3 height=$4 maximise=$5 scene=$6 latency=$7
   local sw=$((width / zoom)) sh=$((height / zoom))
   local sx=$((pointer_x - sw / 2)) sy=$((pointer_y - sh / 2))
   [ $sx -ge 0 ] || sx=0
@@ -77,16 +80,19 @@ run_case() {
     set_our_zoom "$pid" "$([ "$zoom" = 1 ] && echo Home || echo End)"
   fi
   xdotool mousemove $pointer_x $pointer_y
-  local flags=(--pid "$pid" --server-pid "$server_pid" --seconds "$seconds" --changes "$changes")
+  local flags=(--pid "$pid" --server-pid "$server_pid" --seconds "$seconds" --scene "$scene")
+  flags+=(--changes "$([ "$latency" = yes ] && echo "$changes" || echo 0)")
   [ "$maximise" = yes ] && flags+=(--maximise)
   local result
   result=$("$meter" "${flags[@]}" | tr '\n' ' ') || result="failed"
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
-  printf '%-22s %s\n' "$name" "$result"
+  printf '%-28s %s\n' "$name" "$result"
 }
 
 echo "# ${command[*]} on $(xdpyinfo | awk '/dimensions/ {print $2}'), $seconds s per case"
-run_case "window, zoom 3" 3 719 340 no
-run_case "maximised, zoom 1" 1 1280 1024 yes
-run_case "maximised, zoom 10" 10 1280 1024 yes
+run_case "still, window, zoom 3" 3 719 340 no still no
+run_case "square, window, zoom 3" 3 719 340 no square yes
+run_case "moving, window, zoom 3" 3 719 340 no moving no
+run_case "moving, maximised, zoom 1" 1 1280 1024 yes moving no
+run_case "square, maximised, zoom 10" 10 1280 1024 yes square yes

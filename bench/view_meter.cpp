@@ -1,13 +1,17 @@
 // Measures a running magnifier from outside, at the X level, so that any
 // magnifier can be measured the same way:
 //   view_meter --pid PID [--server-pid PID] [--seconds S] [--changes N] [--maximise]
+//              [--scene still|square|moving]
 // Finds the client window of PID (or the newest client), optionally has the
-// window manager maximise it, then reports over S seconds with the pointer
-// still: frames shown per second (X DAMAGE on the window and everything in
-// it), the program's and the X server's CPU, the program's peak resident
-// memory; then, N times, the latency from a change of the screen under the
-// pointer (a small window of ours changing its colour) to the window showing
-// it. One line of "key=value" pairs, for the script to print.
+// window manager maximise it, then reports over S seconds: frames shown per
+// second (X DAMAGE on the window and everything in it), the program's and
+// the X server's CPU, per frame and per 25 ms (a tick at 40 a second), the
+// program's peak resident memory; then, N times, the latency from a change
+// of the screen under the pointer (a small window of ours changing its
+// colour) to the window showing it. The scene while the CPU is measured:
+// the screen and the pointer still, the 64 x 64 square under the pointer
+// changing its colour 60 times a second, or the pointer moving every 25 ms.
+// One line of "key=value" pairs, for the script to print.
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -31,10 +35,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+enum class Scene { Still, Square, Moving };
+
 struct Options {
   int pid = 0, serverPid = 0, changes = 300;
   double seconds = 8;
   bool maximise = false;
+  Scene scene = Scene::Still;
 };
 
 // CPU time of all the process's threads, in nanoseconds' precision (the
@@ -75,7 +82,8 @@ class Meter {
     target_ = findClient();
     if (o_.maximise) maximise();
     placePatch();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // settle after start and maximise
+    std::this_thread::sleep_for(
+        std::chrono::milliseconds(1500));  // settle after start and maximise
     watchTree(target_);
     measureFrames();
     measureLatency();
@@ -100,8 +108,8 @@ class Meter {
 
   std::vector<uint32_t> cardinals(xcb_window_t window, xcb_atom_t property, xcb_atom_t type) {
     std::vector<uint32_t> values;
-    auto* r = xcb_get_property_reply(
-        c_, xcb_get_property(c_, 0, window, property, type, 0, 4096), nullptr);
+    auto* r = xcb_get_property_reply(c_, xcb_get_property(c_, 0, window, property, type, 0, 4096),
+                                     nullptr);
     if (r && r->format == 32) {
       const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(r));
       values.assign(v, v + xcb_get_property_value_length(r) / 4);
@@ -181,7 +189,8 @@ class Meter {
         std::free(event);
         if (damaged) return true;
       }
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
       if (left.count() <= 0) return false;
       pollfd fd{xcb_get_file_descriptor(c_), POLLIN, 0};
       poll(&fd, 1, static_cast<int>(left.count()));
@@ -195,10 +204,19 @@ class Meter {
     const double serverBefore = o_.serverPid ? cpuSeconds(o_.serverPid) : 0;
     const auto start = Clock::now();
     const auto end = start + std::chrono::milliseconds(static_cast<int64_t>(o_.seconds * 1000));
-    int frames = 0;
+    int frames = 0, step = 0;
     auto last = start - std::chrono::seconds(1);
+    auto nextStep = start;
+    const auto period = std::chrono::microseconds(o_.scene == Scene::Square ? 16667 : 25000);
     while (Clock::now() < end) {
-      if (!awaitDamage(50)) continue;
+      if (o_.scene != Scene::Still && Clock::now() >= nextStep) {
+        nextStep += period;
+        takeStep(++step);
+      }
+      const auto wait =
+          std::chrono::duration_cast<std::chrono::milliseconds>(nextStep - Clock::now());
+      if (!awaitDamage(o_.scene == Scene::Still ? 50 : std::clamp<int>(wait.count(), 0, 50)))
+        continue;
       // Damage to several windows of one frame arrives together.
       const auto now = Clock::now();
       if (now - last > std::chrono::milliseconds(3)) ++frames;
@@ -207,11 +225,26 @@ class Meter {
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const double own = cpuSeconds(o_.pid) - ownBefore;
     const double server = o_.serverPid ? cpuSeconds(o_.serverPid) - serverBefore : -1;
-    const double perFrame = frames > 0 ? 1000.0 / frames : 0;
-    std::printf("fps=%.1f own_cpu_pct=%.2f own_ms_per_frame=%.3f server_cpu_pct=%.2f "
-                "server_ms_per_frame=%.3f ",
-                frames / seconds, 100 * own / seconds, own * perFrame,
-                100 * server / seconds, server * perFrame);
+    const double perFrame = frames > 0 ? 1000.0 / frames : 0, perTick = 1000.0 / (40 * seconds);
+    std::printf(
+        "fps=%.1f own_cpu_pct=%.2f own_ms_per_frame=%.3f own_ms_per_tick=%.4f "
+        "server_cpu_pct=%.2f server_ms_per_frame=%.3f server_ms_per_tick=%.4f ",
+        frames / seconds, 100 * own / seconds, own * perFrame, own * perTick,
+        100 * server / seconds, server * perFrame, server * perTick);
+  }
+
+  // The scene's next step: the square's next colour, or the pointer a few
+  // pixels to one side and back.
+  void takeStep(int step) {
+    if (o_.scene == Scene::Square) {
+      colour_ = 0x204060u + static_cast<uint32_t>(step % 2) * 0x808080u;
+      xcb_change_window_attributes(c_, patch_, XCB_CW_BACK_PIXEL, &colour_);
+      xcb_clear_area(c_, 0, patch_, 0, 0, 0, 0);
+    } else {
+      const int16_t dx = step % 2 ? 3 : -3;
+      xcb_warp_pointer(c_, XCB_NONE, XCB_NONE, 0, 0, 0, 0, dx, 0);
+    }
+    xcb_flush(c_);
   }
 
   uint32_t pixelAt(int x, int y) {
@@ -259,6 +292,7 @@ class Meter {
   }
 
   void measureLatency() {
+    if (o_.changes <= 0) return;
     const auto at = findPatch();
     if (!at) {
       std::printf("latency=not_seen ");
@@ -269,7 +303,8 @@ class Meter {
     for (int i = 1; i <= o_.changes; ++i) {
       // At a random moment between two frames, not just after one.
       std::this_thread::sleep_for(std::chrono::microseconds(random() % 50000));
-      colour_ = 0x102030u + static_cast<uint32_t>(i % 2 ? 0x405060 * (i % 3 + 1) : 0x050a0f * (i % 7));
+      colour_ =
+          0x102030u + static_cast<uint32_t>(i % 2 ? 0x405060 * (i % 3 + 1) : 0x050a0f * (i % 7));
       xcb_change_window_attributes(c_, patch_, XCB_CW_BACK_PIXEL, &colour_);
       xcb_clear_area(c_, 0, patch_, 0, 0, 0, 0);
       while (awaitDamage(0)) {
@@ -307,15 +342,28 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     const char* next = i + 1 < argc ? argv[i + 1] : "0";
-    if (a == "--pid") o.pid = std::atoi(next), ++i;
-    else if (a == "--server-pid") o.serverPid = std::atoi(next), ++i;
-    else if (a == "--seconds") o.seconds = std::atof(next), ++i;
-    else if (a == "--changes") o.changes = std::atoi(next), ++i;
-    else if (a == "--maximise") o.maximise = true;
+    if (a == "--pid")
+      o.pid = std::atoi(next), ++i;
+    else if (a == "--server-pid")
+      o.serverPid = std::atoi(next), ++i;
+    else if (a == "--seconds")
+      o.seconds = std::atof(next), ++i;
+    else if (a == "--changes")
+      o.changes = std::atoi(next), ++i;
+    else if (a == "--maximise")
+      o.maximise = true;
+    else if (a == "--scene") {
+      const std::string scene = next;
+      o.scene = scene == "square"   ? Scene::Square
+                : scene == "moving" ? Scene::Moving
+                                    : Scene::Still;
+      ++i;
+    }
   }
   if (o.pid <= 0) {
-    std::fprintf(stderr, "usage: view_meter --pid PID [--server-pid PID] [--seconds S] "
-                         "[--changes N] [--maximise]\n");
+    std::fprintf(stderr,
+                 "usage: view_meter --pid PID [--server-pid PID] [--seconds S] "
+                 "[--changes N] [--maximise] [--scene still|square|moving]\n");
     return 2;
   }
   Meter(o).run();

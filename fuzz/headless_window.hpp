@@ -19,7 +19,8 @@ inline Pixel pattern(int32_t x, int32_t y) {
 }
 
 // A screen of pattern pixels; hands its pixels out in place (without alpha)
-// or copies them. The pointer stands where it is put.
+// or copies them, and tells where it changed. The pointer stands where it
+// is put.
 class PatternScreen final : public ScreenSource {
  public:
   PatternScreen(int32_t width, int32_t height, bool inPlace)
@@ -29,8 +30,22 @@ class PatternScreen final : public ScreenSource {
   bool read(const PixelRect& area, RasterView out) override {
     CHECK(intersection(area, bounds()) == area);
     for (int32_t y = 0; y < area.height; ++y)
-      for (int32_t x = 0; x < area.width; ++x) out.row(y)[x] = pattern(area.x + x, area.y + y);
+      for (int32_t x = 0; x < area.width; ++x) out.row(y)[x] = at(area.x + x, area.y + y);
     return true;
+  }
+  // The pattern, inverted where the screen changed.
+  Pixel at(int32_t x, int32_t y) const {
+    const bool changed = !intersection(changed_, {x, y, 1, 1}).empty();
+    return changed ? pattern(x, y) ^ 0x00ffffffu : pattern(x, y);
+  }
+  // Inverts `area` of the screen and tells it as the change.
+  void change(const PixelRect& area) {
+    changed_ = area;
+    changes_.add(area);
+  }
+  void takeChanges(ChangedArea& into) override {
+    into.add(changes_);
+    changes_.clear();
   }
   bool readInPlace(const PixelRect& area, ConstRasterView& out) override {
     if (!inPlace_) return false;
@@ -48,6 +63,8 @@ class PatternScreen final : public ScreenSource {
   int32_t width_, height_;
   bool inPlace_;
   Raster held_;
+  PixelRect changed_;
+  ChangedArea changes_;
 };
 
 class NoWindows final : public WindowRequests {

@@ -2,8 +2,9 @@
 // - the tick's geometry: any pointer, zoom and view size give the StretchBlt
 //   arguments that the rounding rules give;
 // - the emulated StretchBlt: source rectangles past every edge, empty and
-//   huge sizes, read in place or copied: every view pixel shows gdi32's
-//   source pixel, black off the screen, and nothing outside its rectangle;
+//   huge sizes, read in place or copied, whole or repeated over a screen
+//   that changed in part: every view pixel shows gdi32's source pixel,
+//   black off the screen, and nothing outside its rectangle;
 // - the view's frame: lines and pictures laid into the surface in place give
 //   the frame composed apart, lift off again, and straight lines and
 //   pictures cover exactly the pixels their rules say; slanted lines keep
@@ -42,7 +43,13 @@ void stretchBlt(Bytes& bytes) {
   const int32_t sy = bytes.in(-32768, 32767) / (bytes.flag() ? 1 : 200);
   const int32_t sw = huge ? bytes.in(-5, 32767) : bytes.in(-5, 300);
   const int32_t sh = huge ? bytes.in(-5, 32767) : bytes.in(-5, 300);
-  const int32_t done = desktop.StretchBlt(dc, dx, dy, dw, dh, screenDC, sx, sy, sw, sh, SRCCOPY);
+  int32_t done = desktop.StretchBlt(dc, dx, dy, dw, dh, screenDC, sx, sy, sw, sh, SRCCOPY);
+  if (bytes.flag()) {
+    // The same again after part of the screen changed: only that part is
+    // redrawn, and the view must end as a whole stretch would leave it.
+    screen.change({bytes.in(-50, 250), bytes.in(-50, 250), bytes.in(0, 300), bytes.in(0, 300)});
+    done = desktop.StretchBlt(dc, dx, dy, dw, dh, screenDC, sx, sy, sw, sh, SRCCOPY);
+  }
   const bool drawable = dw > 0 && dh > 0 && sw > 0 && sh > 0;
   CHECK(done == (drawable ? 1 : 0));
   const RasterView pixels = view.pixels();
@@ -54,7 +61,7 @@ void stretchBlt(Bytes& bytes) {
         const int64_t px = sx + gdiSource(i, sw, dw), py = sy + gdiSource(j, sh, dh);
         const bool onScreen =
             px >= 0 && py >= 0 && px < screen.bounds().width && py < screen.bounds().height;
-        expected = onScreen ? pattern(int32_t(px), int32_t(py)) : kBlack;
+        expected = onScreen ? screen.at(int32_t(px), int32_t(py)) : kBlack;
       }
       CHECK(pixels.row(y)[x] == expected);
     }
