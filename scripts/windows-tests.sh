@@ -43,6 +43,8 @@ export LUPE_EXECUTABLE="$PWD/scripts/wine-lupe.sh"
 suites="MagnifierWindow.*:MagnifiedView.*:LayoutOnResize.*:SettingsPanel.*:ZoomSlider.*"
 suites+=":CrosshairAndMarker.*:WindowHandling.*:ViewWindow.Covered*:ViewWindow.ShowsFortyFramesASecond"
 suites+=":Shutdown.ExitButton*:Shutdown.ClosingThroughTheWindowManager*"
+suites+=":ViewWindow.OnlyAChangeInTheSourceIsPut:ChangingScreen.WindowsAndDrawings*"
+suites+=":ChangingScreen.TheViewOverItsOwnWindow*"
 bash scripts/with-display.sh bash -c 'status=0
   build/tests/e2e/e2e_tests --gtest_filter="$0" || status=$?
   wineserver -k || true  # the display goes: Wine must not outlive it

@@ -13,7 +13,10 @@ Handle Win32Desktop::registerSurface(Surface& surface, std::function<void()> dra
   const HDC dc = contexts_(surface);
   if (!dc) return 0;
   const Handle handle = toHandle(dc);
-  surfaces_.insert_or_assign(handle, DrawnSurface{&surface, std::move(drawn)});
+  DrawnSurface view;
+  view.surface = &surface;
+  view.drawn = std::move(drawn);
+  surfaces_.insert_or_assign(handle, std::move(view));
   return handle;
 }
 
@@ -36,6 +39,11 @@ int32_t Win32Desktop::StretchBlt(Handle dst, int32_t x, int32_t y, int32_t width
                                  Handle src, int32_t srcX, int32_t srcY, int32_t srcWidth,
                                  int32_t srcHeight, uint32_t rop) {
   const auto view = surfaces_.find(dst);
+  const bool copyable = rop == SRCCOPY && width > 0 && height > 0 && srcWidth > 0 && srcHeight > 0;
+  if (view != surfaces_.end() && copyable &&
+      stretchFromCopy(view->second, fromHandle<HDC>(src), {srcX, srcY, srcWidth, srcHeight},
+                      {x, y, width, height}))
+    return 1;
   // A put-off clear and the layers laid in for the last frame must be off
   // the picture before gdi32 draws into it.
   if (view != surfaces_.end()) view->second.surface->pixelsToCover({x, y, width, height});
@@ -43,9 +51,28 @@ int32_t Win32Desktop::StretchBlt(Handle dst, int32_t x, int32_t y, int32_t width
                                  srcX, srcY, srcWidth, srcHeight, rop);
   if (view != surfaces_.end()) {
     GdiFlush();
+    view->second.stretched.reset();
     view->second.drawn();
   }
   return done;
+}
+
+bool Win32Desktop::stretchFromCopy(DrawnSurface& view, HDC screen, const PixelRect& source,
+                                   const PixelRect& target) {
+  if (!view.capture->take(screen, source)) return false;
+  Surface& surface = *view.surface;
+  const bool again = view.stretched && view.stretched->source == source &&
+                     view.stretched->target == target &&
+                     view.stretched->revision == surface.revision();
+  if (view.capture->unchanged(again)) {
+    surface.keepPicture();
+    return true;
+  }
+  stretch_.run(view.capture->pixels(), surface.pixelsToCover(target), target.x, target.y,
+               target.width, target.height);
+  view.stretched = Stretched{source, target, surface.revision()};
+  view.drawn();
+  return true;
 }
 
 int32_t Win32Desktop::SetWindowPos(Handle window, Handle insertAfter, int32_t x, int32_t y,

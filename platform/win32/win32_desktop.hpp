@@ -3,10 +3,14 @@
 #include "platform/win32/windows_api.hpp"
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <unordered_map>
 
 #include "platform/desktop/desktop.hpp"
 #include "platform/desktop/own_handles.hpp"
+#include "platform/raster/stretch.hpp"
+#include "platform/win32/source_capture.hpp"
 
 namespace lupe::win32 {
 
@@ -16,8 +20,11 @@ using SurfaceContexts = std::function<HDC(Surface&)>;
 
 // The desktop calls as the very calls of user32 and gdi32. The program's own
 // window is its real HWND and a view's hDC the memory context of its DIB
-// section, so StretchBlt writes straight into the view's picture; the view
-// is told afterwards that it was drawn.
+// section. StretchBlt into a view copies the source rectangle first and
+// stretches it with our kernel (the same pixels as gdi32's); when it repeats
+// the last stretch into an untouched view and the copy equals the last one,
+// the view keeps its picture and nothing is drawn or shown. Otherwise the
+// view is told afterwards that it was drawn.
 class Win32Desktop final : public Desktop, public OwnHandles {
  public:
   explicit Win32Desktop(SurfaceContexts contexts) : contexts_(std::move(contexts)) {}
@@ -41,11 +48,22 @@ class Win32Desktop final : public Desktop, public OwnHandles {
   int32_t SendMessageA(Handle window, uint32_t message, int32_t wParam, int32_t lParam) override;
 
  private:
-  struct DrawnSurface {
-    Surface* surface;
-    std::function<void()> drawn;
+  struct Stretched {
+    PixelRect source, target;
+    uint64_t revision = 0;  // of the surface right after it
   };
+  struct DrawnSurface {
+    Surface* surface = nullptr;
+    std::function<void()> drawn;
+    std::unique_ptr<SourceCapture> capture = std::make_unique<SourceCapture>();
+    std::optional<Stretched> stretched;
+  };
+  // Through our own copy of the source; false when it cannot be taken.
+  bool stretchFromCopy(DrawnSurface& view, HDC screen, const PixelRect& source,
+                       const PixelRect& target);
+
   SurfaceContexts contexts_;
+  NearestStretch stretch_;
   std::unordered_map<Handle, DrawnSurface> surfaces_;
 };
 
