@@ -36,7 +36,7 @@ bool SourceCapture::take(HDC screen, const PixelRect& area) {
   }
   pixels_ = {bits_, area.width, area.height, width_};
   GdiFlush();
-  // Where no monitor shows the rectangle, gdi32 may leave the memory as it was.
+  // Black beyond the screen whatever BitBlt leaves where no monitor shows it.
   pixels_.fill(kBlack);
   return ::BitBlt(dc_, 0, 0, area.width, area.height, screen, area.x, area.y, SRCCOPY) != 0 &&
          GdiFlush();
