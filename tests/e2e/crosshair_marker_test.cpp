@@ -54,11 +54,13 @@ TEST_F(CrosshairAndMarker, TheButtonsStyleTheLinesAndTheArrowTakesTheirPlace) {
     ASSERT_NO_FATAL_FAILURE(
         expectView(step.what, x, y, 3, openPanelOverlays(step.colourFace, step.blackWhiteFace)));
   }
-  // The last button keeps the focus: the space bar dashes the lines again
-  // while the pointer and the screen stand still, so only the lines change.
+  // A clicked button keeps the focus: the space bar on it changes the lines'
+  // colour while the pointer and the screen stand still, so only they change.
+  clickInClient(colour);
+  ASSERT_NO_FATAL_FAILURE(expectView("green-again", x, y, 3, openPanelOverlays(kRed, kGrey)));
   Keyboard(*display_).tap(0x20);
-  marker_ = {kGreen, 1, true, true, false};
-  ASSERT_NO_FATAL_FAILURE(expectView("dashed-by-key", x, y, 3, openPanelOverlays(kGreen, kGrey)));
+  marker_ = {kRed, 1, false, true, false};
+  ASSERT_NO_FATAL_FAILURE(expectView("red-by-key", x, y, 3, openPanelOverlays(kGreen, kGrey)));
 }
 
 }  // namespace
