@@ -30,7 +30,7 @@ void EmulatedDesktop::takeScreenChanges() {
   changes_.clear();
   screen_.takeChanges(changes_);
   for (auto& [handle, entry] : handles_)
-    if (entry.stretched) entry.screenChanges.add(changes_);
+    if (entry.stretched.any()) entry.screenChanges.add(changes_);
 }
 
 Handle EmulatedDesktop::registerWindow(WindowId window) {
@@ -96,10 +96,9 @@ int32_t EmulatedDesktop::StretchBlt(Handle dst, int32_t x, int32_t y, int32_t wi
   // Changes come in after the pointer was asked for, so that none shown
   // before this tick's position is missed.
   takeScreenChanges();
-  const bool again = target->stretched && target->stretched->source == source &&
-                     target->stretched->target == stretched &&
-                     target->stretched->revision == surface.revision();
-  const PixelRect changed = again ? target->screenChanges.within(source) : source;
+  const PixelRect changed = target->stretched.repeatedBy(source, stretched, surface)
+                                ? target->screenChanges.within(source)
+                                : source;
   target->screenChanges.clear();
   if (changed.empty()) {
     surface.keepPicture();
@@ -120,7 +119,7 @@ int32_t EmulatedDesktop::StretchBlt(Handle dst, int32_t x, int32_t y, int32_t wi
     else
       surface.keepPicture();
   }
-  target->stretched = Entry::Stretched{source, stretched, surface.revision()};
+  target->stretched.remember(source, stretched, surface);
   if (target->drawn) target->drawn();
   return 1;
 }

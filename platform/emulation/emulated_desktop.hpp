@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <functional>
-#include <optional>
 #include <unordered_map>
 
 #include "platform/desktop/desktop.hpp"
@@ -57,13 +56,8 @@ class EmulatedDesktop final : public Desktop, public OwnHandles {
     Surface* surface = nullptr;   // Surface
     std::function<void()> drawn;  // Surface
     // Surface: the last stretch from the screen and what changed on the
-    // screen since. A stretch like it over the same picture redraws only
-    // what the changes reach.
-    struct Stretched {
-      PixelRect source, target;
-      uint64_t revision = 0;  // of the surface right after it
-    };
-    std::optional<Stretched> stretched;
+    // screen since.
+    StretchRecord stretched;
     ChangedArea screenChanges;
   };
 

@@ -99,4 +99,27 @@ class Surface {
   uint64_t revision_ = 0;
 };
 
+// The last stretch from the screen into a surface. A stretch like it into
+// the same, untouched picture needs to redraw only what changed on the
+// screen since; nothing when nothing did.
+class StretchRecord {
+ public:
+  void remember(const PixelRect& source, const PixelRect& target, const Surface& surface) {
+    last_ = Last{source, target, surface.revision()};
+  }
+  void forget() { last_.reset(); }
+  bool any() const { return last_.has_value(); }
+  bool repeatedBy(const PixelRect& source, const PixelRect& target, const Surface& surface) const {
+    return last_ && last_->source == source && last_->target == target &&
+           last_->revision == surface.revision();
+  }
+
+ private:
+  struct Last {
+    PixelRect source, target;
+    uint64_t revision;  // of the surface right after it
+  };
+  std::optional<Last> last_;
+};
+
 }  // namespace lupe

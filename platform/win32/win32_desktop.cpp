@@ -51,7 +51,7 @@ int32_t Win32Desktop::StretchBlt(Handle dst, int32_t x, int32_t y, int32_t width
                                  srcX, srcY, srcWidth, srcHeight, rop);
   if (view != surfaces_.end()) {
     GdiFlush();
-    view->second.stretched.reset();
+    view->second.stretched.forget();
     view->second.drawn();
   }
   return done;
@@ -61,16 +61,13 @@ bool Win32Desktop::stretchFromCopy(DrawnSurface& view, HDC screen, const PixelRe
                                    const PixelRect& target) {
   if (!view.capture->take(screen, source)) return false;
   Surface& surface = *view.surface;
-  const bool again = view.stretched && view.stretched->source == source &&
-                     view.stretched->target == target &&
-                     view.stretched->revision == surface.revision();
-  if (view.capture->unchanged(again)) {
+  if (view.capture->unchanged(view.stretched.repeatedBy(source, target, surface))) {
     surface.keepPicture();
     return true;
   }
   stretch_.run(view.capture->pixels(), surface.pixelsToCover(target), target.x, target.y,
                target.width, target.height);
-  view.stretched = Stretched{source, target, surface.revision()};
+  view.stretched.remember(source, target, surface);
   view.drawn();
   return true;
 }

@@ -4,12 +4,12 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <unordered_map>
 
 #include "platform/desktop/desktop.hpp"
 #include "platform/desktop/own_handles.hpp"
 #include "platform/raster/stretch.hpp"
+#include "platform/raster/surface.hpp"
 #include "platform/win32/source_capture.hpp"
 
 namespace lupe::win32 {
@@ -48,15 +48,11 @@ class Win32Desktop final : public Desktop, public OwnHandles {
   int32_t SendMessageA(Handle window, uint32_t message, int32_t wParam, int32_t lParam) override;
 
  private:
-  struct Stretched {
-    PixelRect source, target;
-    uint64_t revision = 0;  // of the surface right after it
-  };
   struct DrawnSurface {
     Surface* surface = nullptr;
     std::function<void()> drawn;
     std::unique_ptr<SourceCapture> capture = std::make_unique<SourceCapture>();
-    std::optional<Stretched> stretched;
+    StretchRecord stretched;
   };
   // Through our own copy of the source; false when it cannot be taken.
   bool stretchFromCopy(DrawnSurface& view, HDC screen, const PixelRect& source,
