@@ -18,11 +18,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <random>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,7 +28,11 @@
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
 
+#include "bench/measured_program.hpp"
+
 namespace {
+
+using namespace lupe::bench;
 
 using Clock = std::chrono::steady_clock;
 
@@ -43,27 +44,6 @@ struct Options {
   bool maximise = false;
   Scene scene = Scene::Still;
 };
-
-// CPU time of all the process's threads, in nanoseconds' precision (the
-// scheduler's own account), in seconds.
-double cpuSeconds(int pid) {
-  double used = 0;
-  const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
-  for (const auto& task : std::filesystem::directory_iterator(tasks)) {
-    std::ifstream stat(task.path() / "schedstat");
-    double ns = 0;
-    if (stat >> ns) used += ns / 1e9;
-  }
-  return used;
-}
-
-// A field of /proc/PID/status in kB ("VmHWM", "RssAnon", ...).
-long statusKb(int pid, const std::string& field) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  for (std::string line; std::getline(status, line);)
-    if (line.rfind(field + ":", 0) == 0) return std::atol(line.c_str() + field.size() + 1);
-  return -1;
-}
 
 class Meter {
  public:
@@ -79,8 +59,9 @@ class Meter {
   ~Meter() { xcb_disconnect(c_); }
 
   void run() {
-    target_ = findClient();
-    if (o_.maximise) maximise();
+    target_ = findClientWindow(c_, screen_->root, o_.pid);
+    if (!target_) fail("no client window appeared");
+    if (o_.maximise) maximise(c_, screen_->root, target_);
     placePatch();
     std::this_thread::sleep_for(
         std::chrono::milliseconds(1500));  // settle after start and maximise
@@ -97,58 +78,6 @@ class Meter {
   [[noreturn]] static void fail(const char* why) {
     std::fprintf(stderr, "view_meter: %s\n", why);
     std::exit(1);
-  }
-
-  xcb_atom_t atom(const char* name) {
-    auto* r = xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, std::strlen(name), name), nullptr);
-    const xcb_atom_t a = r ? r->atom : 0;
-    std::free(r);
-    return a;
-  }
-
-  std::vector<uint32_t> cardinals(xcb_window_t window, xcb_atom_t property, xcb_atom_t type) {
-    std::vector<uint32_t> values;
-    auto* r = xcb_get_property_reply(c_, xcb_get_property(c_, 0, window, property, type, 0, 4096),
-                                     nullptr);
-    if (r && r->format == 32) {
-      const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(r));
-      values.assign(v, v + xcb_get_property_value_length(r) / 4);
-    }
-    std::free(r);
-    return values;
-  }
-
-  // The client of the pid, or the newest client when none names its pid.
-  xcb_window_t findClient() {
-    const xcb_atom_t list = atom("_NET_CLIENT_LIST"), pidAtom = atom("_NET_WM_PID");
-    const auto deadline = Clock::now() + std::chrono::seconds(20);
-    while (Clock::now() < deadline) {
-      const auto clients = cardinals(screen_->root, list, XCB_ATOM_WINDOW);
-      for (const uint32_t w : clients) {
-        const auto pid = cardinals(w, pidAtom, XCB_ATOM_CARDINAL);
-        if (!pid.empty() && static_cast<int>(pid[0]) == o_.pid) return w;
-      }
-      if (!clients.empty() && Clock::now() > deadline - std::chrono::seconds(15))
-        return clients.back();
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    fail("no client window appeared");
-  }
-
-  void maximise() {
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = target_;
-    message.type = atom("_NET_WM_STATE");
-    message.data.data32[0] = 1;  // add
-    message.data.data32[1] = atom("_NET_WM_STATE_MAXIMIZED_VERT");
-    message.data.data32[2] = atom("_NET_WM_STATE_MAXIMIZED_HORZ");
-    message.data.data32[3] = 1;
-    xcb_send_event(c_, 0, screen_->root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&message));
-    xcb_flush(c_);
   }
 
   // A 64 x 64 window of ours centred on the pointer, above everything.

@@ -22,8 +22,7 @@ const EmulatedDesktop::Entry* EmulatedDesktop::find(Handle handle, Kind kind) co
 }
 
 EmulatedDesktop::Entry* EmulatedDesktop::find(Handle handle, Kind kind) {
-  const auto it = handles_.find(handle);
-  return it != handles_.end() && it->second.kind == kind ? &it->second : nullptr;
+  return const_cast<Entry*>(std::as_const(*this).find(handle, kind));
 }
 
 void EmulatedDesktop::takeScreenChanges() {

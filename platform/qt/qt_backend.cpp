@@ -159,8 +159,9 @@ bool QtBackend::windowClosing() { return !runtime_ || runtime_->closeRequested()
 // Another program destroyed our window: nothing can be shown any more. The
 // window's closing still runs, so the program gives back what it holds.
 void QtBackend::endWithoutWindow() {
-  reportError("Tevka - Lupe: Das Fenster der Lupe wurde von einem anderen Programm geschlossen; "
-              "die Lupe wird beendet.");
+  reportError(
+      "Tevka - Lupe: Das Fenster der Lupe wurde von einem anderen Programm geschlossen; "
+      "die Lupe wird beendet.");
   if (runtime_) runtime_->closeRequested();
   QCoreApplication::exit(1);
 }
@@ -182,13 +183,9 @@ void QtBackend::showProperty(const Control& control, PropertyId id) {
   if (QWidget* widget = widgetOf(control)) {
     lupe::qt::showProperty(control, widget, id);
   } else if (const Control* container = control.container()) {
-    // Lines and images are drawn by their container.
-    if (QWidget* widget = widgetOf(*container);
-        widget && container->kind() == ControlKind::PictureBox) {
-      static_cast<ViewWidget*>(widget)->changed();
-    } else if (widget) {
-      widget->update();
-    }
+    // Lines and images are drawn by their container: here a panel, since
+    // those on a view come as the view's redraw.
+    if (QWidget* widget = widgetOf(*container)) widget->update();
   }
 }
 

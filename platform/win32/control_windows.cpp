@@ -112,12 +112,10 @@ void ControlWindows::show(const Control& control, PropertyId id) {
   if (const auto window = windows_.find(&control); window != windows_.end()) {
     showOwn(control, window->second, id);
   } else if (const Control* container = control.container()) {
-    // Lines and images are drawn by their container.
-    if (ViewWindow* view = viewOf(*container)) {
-      view->changed();
-    } else if (const auto panel = windows_.find(container); panel != windows_.end()) {
+    // Lines and images are drawn by their container: here a panel, since
+    // those on a view come as the view's redraw.
+    if (const auto panel = windows_.find(container); panel != windows_.end())
       InvalidateRect(panel->second, nullptr, TRUE);
-    }
   }
 }
 

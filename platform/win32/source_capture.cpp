@@ -36,8 +36,11 @@ bool SourceCapture::take(HDC screen, const PixelRect& area) {
   }
   pixels_ = {bits_, area.width, area.height, width_};
   GdiFlush();
-  // Black beyond the screen whatever BitBlt leaves where no monitor shows it.
-  pixels_.fill(kBlack);
+  // Black beyond the screen whatever BitBlt leaves there; a rectangle on the
+  // screen is written whole by BitBlt.
+  const PixelRect shown{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                        GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  if (intersection(area, shown) != area) pixels_.fill(kBlack);
   return ::BitBlt(dc_, 0, 0, area.width, area.height, screen, area.x, area.y, SRCCOPY) != 0 &&
          GdiFlush();
 }

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -26,6 +27,9 @@ class DrawingCount {
  public:
   DrawingCount(XDisplay& display, const std::vector<xcb_window_t>& windows) : display_(display) {
     xcb_connection_t* c = display.connection();
+    // Asking a server without the extension would close the connection.
+    const xcb_query_extension_reply_t* damage = xcb_get_extension_data(c, &xcb_damage_id);
+    if (!damage || !damage->present) return;
     auto* version = xcb_damage_query_version_reply(c, xcb_damage_query_version(c, 1, 1), nullptr);
     available_ = version != nullptr;
     std::free(version);
@@ -93,13 +97,43 @@ class DrawingCount {
   uint32_t lastDrawn_ = 0;  // server time of the last drawing, in ms
 };
 
+// A small window of the test's own that shows a new colour at each change,
+// never one it showed before (the Windows build compares what it reads).
+class ChangingWindow {
+ public:
+  ChangingWindow(XDisplay& display, const Rect& at)
+      : window_(display, at, OtherWindow::Kind::Unmanaged) {}
+  void change() { window_.paint(colour_ = (colour_ + 0x0b0d0f) & 0xffffff); }
+
+ private:
+  OtherWindow window_;
+  Rgb colour_ = 0;
+};
+
 class ViewWindow : public ViewOnScreen {
  protected:
-  // A small window of the test's own in the source around (x, y).
-  OtherWindow changingWindowIn(int x, int y) {
+  // A changing window in the source around (x, y).
+  ChangingWindow changingWindowIn(int x, int y) {
     const Rect source = model(3).source(x, y);
-    return OtherWindow(*display_, {source.x + 10, source.y + 10, 16, 16},
-                       OtherWindow::Kind::Unmanaged);
+    return ChangingWindow(*display_, {source.x + 10, source.y + 10, 16, 16});
+  }
+
+  // Starts the magnifier with the pointer beside its window, showing the
+  // screen there, and counts from then on what is drawn into the view and
+  // the top-level window (a toolkit without child X windows draws there).
+  // Nothing when a step fails (check HasFatalFailure) or the X server
+  // offers no DAMAGE.
+  std::unique_ptr<DrawingCount> startAndCountDrawings(int& x, int& y) {
+    startLupe();
+    if (!HasFatalFailure()) pointerAwayFromWindow(3, x, y);
+    if (!HasFatalFailure()) expectView("before", x, y, 3, closedPanelOverlays());
+    if (HasFatalFailure()) return nullptr;
+    xcb_window_t view = XCB_NONE;
+    std::vector<xcb_window_t> windows = windowsInClient(view);
+    windows.push_back(window_);
+    auto drawn = std::make_unique<DrawingCount>(*display_, windows);
+    if (!drawn->available()) return nullptr;
+    return drawn;
   }
 
   // The windows inside the client area: the view, the largest, and those above it.
@@ -151,13 +185,12 @@ TEST_F(ViewWindow, TicksDrawTheViewAndNothingAboveItWithThePanelOpen) {
       << "the view and the controls above it are not windows of their own";
   DrawingCount drawn(*display_, windows);
   if (!drawn.available()) GTEST_SKIP() << "the X server offers no DAMAGE";
-  OtherWindow changing = changingWindowIn(x, y);
+  ChangingWindow changing = changingWindowIn(x, y);
   drawn.reset();
   // Twenty ticks' worth of frames, of a screen that changes under the view.
-  Rgb colour = 0;
   ASSERT_TRUE(pollUntil(5s,
                         [&] {
-                          changing.paint(colour = (colour + 0x0b0d0f) & 0xffffff);
+                          changing.change();
                           drawn.take();
                           return drawn.of(view) >= 20;
                         }))
@@ -171,59 +204,46 @@ TEST_F(ViewWindow, TicksDrawTheViewAndNothingAboveItWithThePanelOpen) {
 // A still screen, and changes away from the source, put nothing into the
 // view; one change in the source does.
 TEST_F(ViewWindow, OnlyAChangeInTheSourceIsPut) {
-  ASSERT_NO_FATAL_FAILURE(startLupe());
   int x = 0, y = 0;
-  ASSERT_NO_FATAL_FAILURE(pointerAwayFromWindow(3, x, y));
-  ASSERT_NO_FATAL_FAILURE(expectView("still", x, y, 3, closedPanelOverlays()));
-  xcb_window_t view = XCB_NONE;
-  std::vector<xcb_window_t> windows = windowsInClient(view);
-  windows.push_back(window_);
-  DrawingCount drawn(*display_, windows);
-  if (!drawn.available()) GTEST_SKIP() << "the X server offers no DAMAGE";
+  const std::unique_ptr<DrawingCount> drawn = startAndCountDrawings(x, y);
+  if (HasFatalFailure()) return;
+  if (!drawn) GTEST_SKIP() << "the X server offers no DAMAGE";
   const Rect source = model(3).source(x, y), screen = display_->rootRect();
   // Below or above the source, wherever there is room.
   const int awayY = source.y + source.height + 20 < screen.height - 20 ? screen.height - 20 : 0;
-  OtherWindow away(*display_, {source.x, awayY, 16, 16}, OtherWindow::Kind::Unmanaged);
-  drawn.reset();
-  Rgb colour = 0;
+  ChangingWindow away(*display_, {source.x, awayY, 16, 16});
+  drawn->reset();
   for (int i = 0; i < 100; ++i) {  // about a second
-    away.paint(colour ^= 0xffffff);
+    away.change();
     std::this_thread::sleep_for(10ms);
   }
-  drawn.take();
-  EXPECT_EQ(drawn.frames(), 0) << "the view was put without a change in its source";
-  OtherWindow changing = changingWindowIn(x, y);
+  drawn->take();
+  EXPECT_EQ(drawn->frames(), 0) << "the view was put without a change in its source";
+  ChangingWindow changing = changingWindowIn(x, y);
   EXPECT_TRUE(pollUntil(2s, [&] {
-    drawn.take();
-    return drawn.frames() > 0;
+    drawn->take();
+    return drawn->frames() > 0;
   })) << "a change in the source was not put";
 }
 
 // The timer's period as the window system runs it: counted from outside,
 // over a few seconds, by the frames the X server saw drawn.
 TEST_F(ViewWindow, ShowsFortyFramesASecond) {
-  ASSERT_NO_FATAL_FAILURE(startLupe());
   int x = 0, y = 0;
-  ASSERT_NO_FATAL_FAILURE(pointerAwayFromWindow(3, x, y));
-  ASSERT_NO_FATAL_FAILURE(expectView("before", x, y, 3, closedPanelOverlays()));
-  xcb_window_t view = XCB_NONE;
-  std::vector<xcb_window_t> windows = windowsInClient(view);
-  windows.push_back(window_);  // a toolkit without child X windows draws here
-  DrawingCount drawn(*display_, windows);
-  if (!drawn.available()) GTEST_SKIP() << "the X server offers no DAMAGE";
-  // A screen that changes under the view far more often than it ticks, never
-  // back to a colour it showed a tick before (a program may compare).
-  OtherWindow changing = changingWindowIn(x, y);
-  drawn.reset();
+  const std::unique_ptr<DrawingCount> drawn = startAndCountDrawings(x, y);
+  if (HasFatalFailure()) return;
+  if (!drawn) GTEST_SKIP() << "the X server offers no DAMAGE";
+  // A screen that changes under the view far more often than it ticks.
+  ChangingWindow changing = changingWindowIn(x, y);
+  drawn->reset();
   const auto start = std::chrono::steady_clock::now();
-  Rgb colour = 0;
   while (std::chrono::steady_clock::now() - start < 4s) {
-    changing.paint(colour = (colour + 0x0b0d0f) & 0xffffff);
-    drawn.take();
+    changing.change();
+    drawn->take();
     std::this_thread::sleep_for(2ms);
   }
-  drawn.take();
-  EXPECT_NEAR(drawn.frames() / 4.0, 40.0, 2.0) << drawn.frames() << " frames in 4 s";
+  drawn->take();
+  EXPECT_NEAR(drawn->frames() / 4.0, 40.0, 2.0) << drawn->frames() << " frames in 4 s";
 }
 
 }  // namespace
