@@ -16,6 +16,7 @@ set(LUPE_LAYERS
   "magnify=${core},app"
   "overlay=${core},app"
   "platform/x11=${core},platform/emulation"
+  "platform/wayland=${core},platform/emulation"
   "platform/qt=${core},platform/emulation"
   "platform/win32=${core}")
 set(LUPE_PORTABLE platform/runtime platform/raster platform/desktop platform/controls

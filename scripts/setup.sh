@@ -9,6 +9,8 @@ packages=(
   cmake g++ make ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xtest0-dev
   libxcb-damage0-dev libxcb-res0-dev libxcb-xinerama0-dev
+  # Wayland sessions: Qt's Wayland platform, the portal (GIO) and PipeWire
+  qt6-wayland libglib2.0-dev libpipewire-0.3-dev
   libgtest-dev libgmock-dev libbenchmark-dev googletest
   # the fuzz target (libFuzzer) and the sanitized build
   clang libclang-rt-14-dev
@@ -20,6 +22,9 @@ packages=(
   dpkg-dev file desktop-file-utils appstream lintian
   # the test display
   xvfb xserver-xephyr xauth openbox x11-utils x11-xserver-utils xdotool procps
+  # the headless GNOME Wayland session of the tests, and its portal backend
+  dbus-daemon mutter pipewire pipewire-bin wireplumber xdg-desktop-portal python3 python3-gi
+  gir1.2-glib-2.0
 )
 
 missing=()

@@ -158,10 +158,8 @@ bool QtBackend::windowClosing() { return !runtime_ || runtime_->closeRequested()
 
 // Another program destroyed our window: nothing can be shown any more. The
 // window's closing still runs, so the program gives back what it holds.
-void QtBackend::endWithoutWindow() {
-  reportError(
-      "Tevka - Lupe: Das Fenster der Lupe wurde von einem anderen Programm geschlossen; "
-      "die Lupe wird beendet.");
+void QtBackend::endWith(const std::string& line) {
+  reportError(line);
   if (runtime_) runtime_->closeRequested();
   QCoreApplication::exit(1);
 }
@@ -232,7 +230,10 @@ void QtBackend::followFrame() {
     if (frames_->poll() && runtime_) runtime_->frameChanged();
     // Qt makes the native window anew at times: only the one it uses counts.
     followFrame();
-    if (frames_->windowDestroyed()) endWithoutWindow();
+    if (frames_->windowDestroyed())
+      endWith(
+          "Tevka - Lupe: Das Fenster der Lupe wurde von einem anderen Programm geschlossen; "
+          "die Lupe wird beendet.");
   });
 }
 

@@ -58,6 +58,9 @@ class QtBackend final : public WindowToolkit, public WindowRequests {
   // Closes the window as the user would (Unload runs), or, before there is
   // one or when closing is refused, ends the event loop with `status`.
   void closeWindow(int status);
+  // Ends the program with status 1 after telling the user `line`: the
+  // window closes as the user's close would (Unload runs) first.
+  void endWith(const std::string& line);
 
   // WindowToolkit
   WindowId createWindow(Form& form) override;
@@ -83,7 +86,6 @@ class QtBackend final : public WindowToolkit, public WindowRequests {
   void stack(const Control& container);
   void giveViewsNativeWindows(const Control& container);
   void followFrame();
-  void endWithoutWindow();
   QWidget* widgetOf(const Control& control) const;
 
   FormRuntime* runtime_ = nullptr;

@@ -1,5 +1,5 @@
-// The composition root: checks that the screen can be read, picks the Qt
-// backend and the X11 screen source, makes frmLupe and runs it.
+// The program in an X11 session: checks that the screen can be read, wires
+// the Qt backend to the X11 screen source, makes frmLupe and runs it.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -19,21 +19,15 @@
 #include "platform/x11/x11_view_output.hpp"
 #include "platform/x11/x11_environment.hpp"
 #include "platform/x11/x11_screen_source.hpp"
+#include "entry/sessions.hpp"
 
-namespace {
+namespace lupe {
 
-int fail(const char* message) {
-  std::fprintf(stderr, "%s\n", message);
-  return 1;
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
+int runInX11Session(int argc, char** argv) {
   // Only an X11 display lets us read other programs' windows; ask for it
   // before Qt, whose failure to find one would abort with a core dump.
   if (const std::string problem = lupe::x11::displayProblem(); !problem.empty())
-    return fail(problem.c_str());
+    return failToStart(problem.c_str());
   setenv("QT_QPA_PLATFORM", "xcb", 1);
   // A server that goes away must end us with our message, not a SIGPIPE.
   std::signal(SIGPIPE, SIG_IGN);
@@ -47,7 +41,7 @@ int main(int argc, char** argv) {
   try {
     screen = lupe::x11::X11ScreenSource::open();
   } catch (const std::exception& error) {
-    return fail(error.what());
+    return failToStart(error.what());
   }
   if (!screen->usesSharedMemory()) std::fprintf(stderr, "%s\n", lupe::x11::noSharedMemoryNotice());
   if (!screen->tracksChanges()) std::fprintf(stderr, "%s\n", lupe::x11::noDamageNotice());
@@ -66,3 +60,5 @@ int main(int argc, char** argv) {
   lupe::frmLupe form(runtime, desktop);
   return runtime.run(form);
 }
+
+}  // namespace lupe

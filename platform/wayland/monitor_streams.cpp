@@ -1,0 +1,294 @@
+#include "platform/wayland/monitor_streams.hpp"
+
+#include <pipewire/pipewire.h>
+#include <spa/buffer/meta.h>
+#include <spa/param/video/format-utils.h>
+#include <spa/pod/builder.h>
+#include <unistd.h>
+
+#include <utility>
+
+
+namespace lupe::wayland {
+namespace {
+
+const char* const kStreamEnded =
+    "Tevka - Lupe: Die Bildschirmfreigabe wurde beendet (vom Desktop widerrufen oder ein "
+    "Monitor ist weg); die Lupe wird beendet.";
+const char* const kNoPipeWire =
+    "Tevka - Lupe: Keine Verbindung zu PipeWire, über das der Desktop den Bildschirm zeigt; "
+    "die Lupe wird beendet.";
+
+// Room for the pointer's picture in its metadata, which we do not use but
+// the compositor may send: up to 1024 x 1024 pixels (mutter asks for 384 x 384).
+constexpr int cursorMetaSize(int side) {
+  return static_cast<int>(sizeof(spa_meta_cursor) + sizeof(spa_meta_bitmap)) + side * side * 4;
+}
+constexpr int kMostDamageRects = 16;
+
+// The formats whose bytes are our pixels (B, G, R, then alpha or padding).
+const spa_pod* videoFormats(spa_pod_builder& builder) {
+  spa_rectangle size{1280, 1024}, least{1, 1}, most{16384, 16384};
+  spa_fraction rate{0, 1}, slowest{0, 1}, fastest{1000, 1};
+  return static_cast<const spa_pod*>(spa_pod_builder_add_object(
+      &builder, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat,
+      SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video),
+      SPA_FORMAT_mediaSubtype, SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw),
+      SPA_FORMAT_VIDEO_format,
+      SPA_POD_CHOICE_ENUM_Id(3, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx,
+                             SPA_VIDEO_FORMAT_BGRA),
+      SPA_FORMAT_VIDEO_size, SPA_POD_CHOICE_RANGE_Rectangle(&size, &least, &most),
+      SPA_FORMAT_VIDEO_framerate, SPA_POD_CHOICE_RANGE_Fraction(&rate, &slowest, &fastest)));
+}
+
+}  // namespace
+
+struct MonitorStreams::Loop {
+  pw_loop* loop = nullptr;
+  pw_context* context = nullptr;
+  pw_core* core = nullptr;
+  spa_hook coreListener{};
+
+  ~Loop() {
+    if (core) {
+      spa_hook_remove(&coreListener);
+      pw_core_disconnect(core);
+    }
+    if (context) pw_context_destroy(context);
+    if (loop) pw_loop_destroy(loop);
+  }
+};
+
+struct MonitorStreams::Stream {
+  MonitorStreams& owner;
+  MonitorStream place;
+  pw_stream* stream = nullptr;
+  spa_hook listener{};
+  pw_buffer* held = nullptr;  // the newest picture
+  spa_video_info_raw format{};
+  bool ended = false;
+  ChangedArea changes;  // told by the compositor
+  bool untold = false;  // a new picture without word of what changed
+
+  Stream(MonitorStreams& o, const MonitorStream& p) : owner(o), place(p) {}
+  ~Stream() {
+    if (!stream) return;
+    if (held) pw_stream_queue_buffer(stream, held);
+    spa_hook_remove(&listener);
+    pw_stream_destroy(stream);
+  }
+
+  // The area of a picture on the desktop: the portal's place, the stream's size.
+  PixelRect area() const {
+    return {place.area.x, place.area.y, static_cast<int32_t>(format.size.width),
+            static_cast<int32_t>(format.size.height)};
+  }
+
+  void stateChanged(pw_stream_state, pw_stream_state state) {
+    if (state == PW_STREAM_STATE_ERROR || state == PW_STREAM_STATE_UNCONNECTED) end();
+  }
+
+  void end() {
+    ended = true;
+    if (owner.ended_.empty()) owner.ended_ = kStreamEnded;
+  }
+
+  void paramChanged(uint32_t id, const spa_pod* param) {
+    if (id != SPA_PARAM_Format || !param) return;
+    spa_video_info_raw raw{};
+    if (spa_format_video_raw_parse(param, &raw) < 0) return;
+    format = raw;
+    changes.add({place.area.x, place.area.y, static_cast<int32_t>(raw.size.width),
+                 static_cast<int32_t>(raw.size.height)});
+
+    uint8_t memory[1024];
+    spa_pod_builder builder = SPA_POD_BUILDER_INIT(memory, sizeof(memory));
+    const spa_pod* params[4];
+    // Shared memory only: read in place by the processor, no GPU needed.
+    params[0] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
+        &builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers,
+        SPA_PARAM_BUFFERS_dataType,
+        SPA_POD_CHOICE_FLAGS_Int((1 << SPA_DATA_MemFd) | (1 << SPA_DATA_MemPtr))));
+    params[1] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
+        &builder, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type,
+        SPA_POD_Id(SPA_META_Header), SPA_PARAM_META_size, SPA_POD_Int(sizeof(spa_meta_header))));
+    params[2] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
+        &builder, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type,
+        SPA_POD_Id(SPA_META_Cursor), SPA_PARAM_META_size,
+        SPA_POD_CHOICE_RANGE_Int(cursorMetaSize(64), cursorMetaSize(1), cursorMetaSize(1024))));
+    params[3] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
+        &builder, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type,
+        SPA_POD_Id(SPA_META_VideoDamage), SPA_PARAM_META_size,
+        SPA_POD_CHOICE_RANGE_Int(sizeof(spa_meta_region) * kMostDamageRects,
+                                 sizeof(spa_meta_region), sizeof(spa_meta_region) * kMostDamageRects)));
+    pw_stream_update_params(stream, params, 4);
+  }
+
+  // Takes every buffer waiting: the pointer from each one's metadata (a move
+  // of the pointer alone comes as a buffer without a picture), the newest
+  // picture kept, the rest given back at once.
+  void process() {
+    while (pw_buffer* buffer = pw_stream_dequeue_buffer(stream)) {
+      spa_buffer* b = buffer->buffer;
+        readPointer(*b);
+      if (!isPicture(*b)) {
+        pw_stream_queue_buffer(stream, buffer);
+        continue;
+      }
+      addDamage(*b);
+      if (held) pw_stream_queue_buffer(stream, held);
+      held = buffer;
+    }
+  }
+
+  void readPointer(spa_buffer& b) {
+    auto* cursor = static_cast<spa_meta_cursor*>(
+        spa_buffer_find_meta_data(&b, SPA_META_Cursor, sizeof(spa_meta_cursor)));
+    // A cursor without an id is on another monitor, or hidden.
+    if (!cursor || !spa_meta_cursor_is_valid(cursor)) return;
+    owner.hasPointer_ = true;
+    owner.pointerX_ = place.area.x + cursor->position.x;
+    owner.pointerY_ = place.area.y + cursor->position.y;
+  }
+
+  bool isPicture(const spa_buffer& b) const {
+    if (b.n_datas < 1 || !b.datas[0].data || !b.datas[0].chunk) return false;
+    const spa_chunk& chunk = *b.datas[0].chunk;
+    if (chunk.size == 0 || (chunk.flags & SPA_CHUNK_FLAG_CORRUPTED)) return false;
+    const int64_t stride = chunk.stride > 0 ? chunk.stride : format.size.width * 4;
+    return format.size.width > 0 &&
+           static_cast<int64_t>(chunk.offset) + stride * (format.size.height - 1) +
+                   int64_t{format.size.width} * 4 <= int64_t{b.datas[0].maxsize};
+  }
+
+  void addDamage(spa_buffer& b) {
+    const PixelRect monitor = area();
+    auto* meta = spa_buffer_find_meta(&b, SPA_META_VideoDamage);
+    if (!held) {  // the first picture
+      changes.add(monitor);
+      return;
+    }
+    if (!meta) {
+      untold = true;
+      return;
+    }
+    bool any = false;
+    spa_meta_region* region;
+    spa_meta_for_each(region, meta) {
+      if (!spa_meta_region_is_valid(region)) break;
+      any = true;
+      changes.add(intersection(
+          monitor, {monitor.x + region->region.position.x, monitor.y + region->region.position.y,
+                    static_cast<int32_t>(region->region.size.width),
+                    static_cast<int32_t>(region->region.size.height)}));
+    }
+    if (!any) changes.add(monitor);
+  }
+
+  MonitorFrame frame() const {
+    const spa_data& data = held->buffer->datas[0];
+    const int32_t strideBytes =
+        data.chunk->stride > 0 ? data.chunk->stride : static_cast<int32_t>(format.size.width * 4);
+    return {area(), ConstRasterView(reinterpret_cast<const Pixel*>(
+                                        static_cast<const uint8_t*>(data.data) + data.chunk->offset),
+                                    static_cast<int32_t>(format.size.width),
+                                    static_cast<int32_t>(format.size.height), strideBytes / 4)};
+  }
+};
+
+MonitorStreams::MonitorStreams() : loop_(std::make_unique<Loop>()) {}
+
+MonitorStreams::~MonitorStreams() {
+  streams_.clear();
+  loop_.reset();
+}
+
+std::unique_ptr<MonitorStreams> MonitorStreams::open(int remote,
+                                                     const std::vector<MonitorStream>& streams) {
+  pw_init(nullptr, nullptr);
+  std::unique_ptr<MonitorStreams> self(new MonitorStreams());
+  Loop& loop = *self->loop_;
+  loop.loop = pw_loop_new(nullptr);
+  loop.context = loop.loop ? pw_context_new(loop.loop, nullptr, 0) : nullptr;
+  if (!loop.context) {
+    ::close(remote);
+    throw PortalError(kNoPipeWire);
+  }
+  loop.core = pw_context_connect_fd(loop.context, remote, nullptr, 0);
+  if (!loop.core) throw PortalError(kNoPipeWire);
+  static const pw_core_events coreEvents = [] {
+    pw_core_events events{};
+    events.version = PW_VERSION_CORE_EVENTS;
+    events.error = [](void* data, uint32_t id, int, int, const char*) {
+      auto* owner = static_cast<MonitorStreams*>(data);
+      if (id == PW_ID_CORE && owner->ended_.empty()) owner->ended_ = kNoPipeWire;
+    };
+    return events;
+  }();
+  pw_core_add_listener(loop.core, &loop.coreListener, &coreEvents, self.get());
+
+  static const pw_stream_events streamEvents = [] {
+    pw_stream_events events{};
+    events.version = PW_VERSION_STREAM_EVENTS;
+    events.state_changed = [](void* s, pw_stream_state old, pw_stream_state state, const char*) {
+      static_cast<Stream*>(s)->stateChanged(old, state);
+    };
+    events.param_changed = [](void* s, uint32_t id, const spa_pod* param) {
+      static_cast<Stream*>(s)->paramChanged(id, param);
+    };
+    events.process = [](void* s) { static_cast<Stream*>(s)->process(); };
+    return events;
+  }();
+  for (const MonitorStream& place : streams) {
+    auto stream = std::make_unique<Stream>(*self, place);
+    stream->stream = pw_stream_new(
+        loop.core, "tevka-lupe",
+        pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY, "Capture",
+                          PW_KEY_MEDIA_ROLE, "Screen", nullptr));
+    if (!stream->stream) throw PortalError(kNoPipeWire);
+    pw_stream_add_listener(stream->stream, &stream->listener, &streamEvents, stream.get());
+    uint8_t memory[1024];
+    spa_pod_builder builder = SPA_POD_BUILDER_INIT(memory, sizeof(memory));
+    const spa_pod* formats = videoFormats(builder);
+    if (pw_stream_connect(stream->stream, PW_DIRECTION_INPUT, place.node,
+                          static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT |
+                                                       PW_STREAM_FLAG_MAP_BUFFERS),
+                          &formats, 1) < 0)
+      throw PortalError(kNoPipeWire);
+    self->streams_.push_back(std::move(stream));
+  }
+  return self;
+}
+
+int MonitorStreams::eventDescriptor() const { return pw_loop_get_fd(loop_->loop); }
+
+void MonitorStreams::dispatch() {
+  pw_loop_enter(loop_->loop);
+  while (pw_loop_iterate(loop_->loop, 0) > 0) {
+  }
+  pw_loop_leave(loop_->loop);
+  refreshFrames();
+}
+
+void MonitorStreams::refreshFrames() {
+  frames_.clear();
+  for (const auto& stream : streams_)
+    if (stream->held && !stream->ended) frames_.push_back(stream->frame());
+}
+
+bool MonitorStreams::pointer(int32_t& x, int32_t& y) const {
+  if (!hasPointer_) return false;
+  x = pointerX_;
+  y = pointerY_;
+  return true;
+}
+
+void MonitorStreams::takeChanges(ChangedArea& told, std::vector<PixelRect>& untold) {
+  for (const auto& stream : streams_) {
+    told.add(stream->changes);
+    stream->changes.clear();
+    if (std::exchange(stream->untold, false) && stream->held) untold.push_back(stream->area());
+  }
+}
+
+}  // namespace lupe::wayland

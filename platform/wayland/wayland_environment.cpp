@@ -1,0 +1,36 @@
+#include "platform/wayland/wayland_environment.hpp"
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace lupe::wayland {
+
+std::string compositorProblem() {
+  const char* name = std::getenv("WAYLAND_DISPLAY");
+  const std::string display = name ? name : "";
+  std::string path = display;
+  if (path.empty() || path[0] != '/') {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (!runtime || !*runtime)
+      return "Tevka - Lupe: XDG_RUNTIME_DIR ist nicht gesetzt; ohne ihn ist der "
+             "Wayland-Compositor nicht zu erreichen.";
+    path = std::string(runtime) + "/" + display;
+  }
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  bool answers = false;
+  if (fd >= 0 && path.size() < sizeof(address.sun_path)) {
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    answers = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+  }
+  if (fd >= 0) ::close(fd);
+  if (answers) return {};
+  return "Tevka - Lupe: Keine Verbindung zum Wayland-Compositor „" + display + "“ möglich.";
+}
+
+}  // namespace lupe::wayland
