@@ -13,7 +13,7 @@ namespace lupe::wayland {
 namespace {
 
 const char* const kStreamEnded =
-    "Tevka - Lupe: Die Bildschirmfreigabe wurde beendet (vom Desktop widerrufen oder ein "
+    "Tevka - Lupe: Der Desktop hat die Bildschirmfreigabe beendet (widerrufen, oder ein "
     "Monitor ist weg); die Lupe wird beendet.";
 const char* const kNoPipeWire =
     "Tevka - Lupe: Keine Verbindung zu PipeWire, über das der Desktop den Bildschirm zeigt; "
@@ -211,10 +211,11 @@ std::unique_ptr<MonitorStreams> MonitorStreams::open(int remote,
   loop.loop = pw_loop_new(nullptr);
   loop.context = loop.loop ? pw_context_new(loop.loop, nullptr, 0) : nullptr;
   if (!loop.context) {
-    ::close(remote);
+    if (remote >= 0) ::close(remote);
     throw PortalError(kNoPipeWire);
   }
-  loop.core = pw_context_connect_fd(loop.context, remote, nullptr, 0);
+  loop.core = remote >= 0 ? pw_context_connect_fd(loop.context, remote, nullptr, 0)
+                          : pw_context_connect(loop.context, nullptr, 0);
   if (!loop.core) throw PortalError(kNoPipeWire);
   static const pw_core_events coreEvents = [] {
     pw_core_events events{};
@@ -237,6 +238,11 @@ std::unique_ptr<MonitorStreams> MonitorStreams::open(int remote,
       static_cast<Stream*>(s)->paramChanged(id, param);
     };
     events.process = [](void* s) { static_cast<Stream*>(s)->process(); };
+    // A stream that ends takes its buffers with it, the held one too.
+    events.remove_buffer = [](void* s, pw_buffer* buffer) {
+      auto* stream = static_cast<Stream*>(s);
+      if (stream->held == buffer) stream->held = nullptr;
+    };
     return events;
   }();
   for (const MonitorStream& place : streams) {

@@ -24,8 +24,8 @@ struct MonitorFrame {
 // compositor never waits for us and nothing is copied.
 class MonitorStreams {
  public:
-  // Connects through the portal's PipeWire remote (`remote`, taken over) to
-  // every stream. Throws PortalError when PipeWire refuses.
+  // Connects through the portal's PipeWire remote (`remote`, taken over;
+  // -1: the session's PipeWire itself) to every stream. Throws PortalError when PipeWire refuses.
   static std::unique_ptr<MonitorStreams> open(int remote, const std::vector<MonitorStream>& streams);
   ~MonitorStreams();
 

@@ -1,0 +1,110 @@
+#include "wayland_desktop.hpp"
+
+#include <gio/gio.h>
+
+#include <stdexcept>
+
+#include "harness/poll.hpp"
+#include "platform/wayland/monitor_streams.hpp"
+
+namespace lupe::e2e {
+namespace {
+
+constexpr int kLeftButton = 0x110;  // BTN_LEFT
+
+GVariant* control(const char* method, GVariant* arguments, const char* reply = nullptr) {
+  GError* error = nullptr;
+  GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
+  GVariant* result =
+      bus ? g_dbus_connection_call_sync(bus, "org.tevka.LupeTest", "/org/tevka/LupeTest",
+                                        "org.tevka.LupeTest", method, arguments,
+                                        reply ? G_VARIANT_TYPE(reply) : nullptr,
+                                        G_DBUS_CALL_FLAGS_NONE, 20000, nullptr, &error)
+          : nullptr;
+  if (bus) g_object_unref(bus);
+  if (!result) {
+    const std::string what = error ? error->message : "no session bus";
+    if (error) g_error_free(error);
+    throw std::runtime_error(std::string("test portal ") + method + ": " + what);
+  }
+  return result;
+}
+
+unsigned count(const char* method) {
+  GVariant* reply = control(method, nullptr, "(u)");
+  unsigned value = 0;
+  g_variant_get(reply, "(u)", &value);
+  g_variant_unref(reply);
+  return value;
+}
+
+void call(const char* method, GVariant* arguments) { g_variant_unref(control(method, arguments)); }
+
+}  // namespace
+
+WaylandDesktop::WaylandDesktop() {
+  GVariant* reply = control("ScreenStreams", nullptr, "(a(uiiii))");
+  GVariantIter* streams = nullptr;
+  g_variant_get(reply, "(a(uiiii))", &streams);
+  std::vector<wayland::MonitorStream> places;
+  uint32_t node = 0;
+  int x = 0, y = 0, width = 0, height = 0;
+  while (g_variant_iter_next(streams, "(uiiii)", &node, &x, &y, &width, &height)) {
+    places.push_back({node, {x, y, width, height}});
+    monitors_.push_back({x, y, width, height});
+  }
+  g_variant_iter_free(streams);
+  g_variant_unref(reply);
+  streams_ = wayland::MonitorStreams::open(-1, places);
+  if (!pollUntil(std::chrono::seconds(10), [&] {
+        streams_->dispatch();
+        return streams_->allShown();
+      }))
+    throw std::runtime_error("the tests' screen cast shows no picture");
+}
+
+WaylandDesktop::~WaylandDesktop() = default;
+
+Rect WaylandDesktop::bounds() const {
+  Rect all = monitors_.front();
+  for (const Rect& m : monitors_) {
+    const int right = std::max(all.x + all.width, m.x + m.width),
+              bottom = std::max(all.y + all.height, m.y + m.height);
+    all.x = std::min(all.x, m.x);
+    all.y = std::min(all.y, m.y);
+    all.width = right - all.x;
+    all.height = bottom - all.y;
+  }
+  return all;
+}
+
+void WaylandDesktop::movePointer(int x, int y) {
+  call("MovePointer", g_variant_new("(dd)", double(x), double(y)));
+}
+
+void WaylandDesktop::click(int x, int y) {
+  movePointer(x, y);
+  call("Button", g_variant_new("(ib)", kLeftButton, TRUE));
+  call("Button", g_variant_new("(ib)", kLeftButton, FALSE));
+}
+
+Image WaylandDesktop::screen() {
+  streams_->dispatch();
+  const Rect all = bounds();
+  Image image(all.width, all.height);
+  for (const wayland::MonitorFrame& frame : streams_->frames())
+    for (int y = 0; y < frame.area.height; ++y)
+      for (int x = 0; x < frame.area.width; ++x)
+        image.set(frame.area.x - all.x + x, frame.area.y - all.y + y,
+                  frame.pixels.row(y)[x] & 0xffffffu);
+  return image;
+}
+
+unsigned WaylandDesktop::asks() { return count("Asks"); }
+unsigned WaylandDesktop::openSessions() { return count("OpenSessions"); }
+void WaylandDesktop::answer(const std::string& how) {
+  call("SetAnswer", g_variant_new("(s)", how.c_str()));
+}
+void WaylandDesktop::endStreams() { call("EndStreams", nullptr); }
+
+}  // namespace lupe::e2e

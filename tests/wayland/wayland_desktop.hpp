@@ -1,0 +1,46 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "harness/pixels.hpp"
+
+namespace lupe::wayland {
+class MonitorStreams;
+}
+
+namespace lupe::e2e {
+
+// The headless GNOME session that scripts/with-wayland.sh starts, as the
+// tests see it: the pointer, buttons and keys through mutter's remote
+// desktop, the screen read back through a screen cast of the tests' own,
+// and the test portal's counts.
+class WaylandDesktop {
+ public:
+  WaylandDesktop();  // throws std::runtime_error outside such a session
+  ~WaylandDesktop();
+
+  // The monitors, in desktop pixels.
+  const std::vector<Rect>& monitors() const { return monitors_; }
+  Rect bounds() const;
+
+  void movePointer(int x, int y);
+  void click(int x, int y);  // the left button, pressed and released
+
+  // The screen as the compositor last showed it; black off the monitors.
+  Image screen();
+
+  // The test portal: how often it would have asked the user, how many
+  // sessions it holds, what it answers next, and ending its streams.
+  unsigned asks();
+  unsigned openSessions();
+  void answer(const std::string& how);  // "approve" or "decline"
+  void endStreams();
+
+ private:
+  std::vector<Rect> monitors_;
+  std::unique_ptr<wayland::MonitorStreams> streams_;
+};
+
+}  // namespace lupe::e2e

@@ -1,0 +1,191 @@
+// The magnifier in a GNOME Wayland session (scripts/with-wayland.sh): what
+// its window shows, read back through the compositor's own screen cast, and
+// how it ends when the screen cannot be seen.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+
+#include "harness/lupe.hpp"
+#include "harness/poll.hpp"
+#include "harness/view_check.hpp"
+#include "wayland_desktop.hpp"
+
+namespace lupe::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Qt draws the window's frame itself on GNOME (mutter draws none for
+// Wayland clients): a title bar of 30 pixels and borders of 3.
+constexpr int kBorder = 3, kTitleBar = 30;
+
+std::string tokenPath() {
+  return std::string(std::getenv("XDG_CONFIG_HOME")) + "/tevka-lupe/restore-token";
+}
+
+// The pixels that are not the pattern's: the magnifier's window, frame included.
+std::optional<Rect> windowOn(const Image& screen) {
+  int left = screen.width(), top = screen.height(), right = -1, bottom = -1;
+  for (int y = 0; y < screen.height(); ++y)
+    for (int x = 0; x < screen.width(); ++x)
+      if (screen.at(x, y) != patternColour(x, y)) {
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
+      }
+  if (right < 0) return std::nullopt;
+  return Rect{left, top, right - left + 1, bottom - top + 1};
+}
+
+Image part(const Image& screen, const Rect& r) {
+  Image image(r.width, r.height);
+  for (int y = 0; y < r.height; ++y)
+    for (int x = 0; x < r.width; ++x) image.set(x, y, screen.at(r.x + x, r.y + y));
+  return image;
+}
+
+class WaylandSession : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    pattern_ = new ChildProcess(LUPE_PATTERN_WINDOW, {});
+    desktop_ = new WaylandDesktop();
+  }
+  static void TearDownTestSuite() {
+    delete desktop_;
+    delete pattern_;
+  }
+  void TearDown() override {
+    if (lupe_) lupe_->kill();
+    desktop_->answer("approve");
+  }
+
+  // Starts the magnifier and waits for its window; the window's place.
+  Rect startLupe(const EnvironmentChanges& environment = {}) {
+    EXPECT_TRUE(pollUntil(10s, [&] { return !windowOn(desktop_->screen()); }))
+        << "an earlier window is still shown";
+    lupe_ = launchLupe(environment);
+    std::optional<Rect> window;
+    EXPECT_TRUE(pollUntil(20s, [&] { return (window = windowOn(desktop_->screen())).has_value(); }))
+        << "no window appeared; stderr: " << lupe_->stderrText();
+    return window.value_or(Rect{});
+  }
+
+  // Ends the magnifier as the session would and checks that it closed its
+  // portal session.
+  void stopLupe() {
+    ::kill(lupe_->pid(), SIGTERM);
+    const auto status = lupe_->waitFor(10s);
+    ASSERT_TRUE(status && status->cleanZero()) << lupe_->stderrText();
+    EXPECT_EQ(desktop_->openSessions(), 0u);
+  }
+
+  // Waits for the program to end with one line naming `what`, status 1,
+  // and no portal session left.
+  void expectEndWithLine(const std::string& what) {
+    const auto status = lupe_->waitFor(20s);
+    ASSERT_TRUE(status.has_value()) << "still running";
+    EXPECT_TRUE(status->exited && status->code == 1) << status->describe();
+    const std::string err = lupe_->stderrText();
+    EXPECT_NE(err.find(what), std::string::npos) << err;
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << "more than one line: " << err;
+    EXPECT_EQ(desktop_->openSessions(), 0u);
+  }
+
+  static inline ChildProcess* pattern_ = nullptr;
+  static inline WaylandDesktop* desktop_ = nullptr;
+  std::unique_ptr<ChildProcess> lupe_;
+};
+
+TEST_F(WaylandSession, TheViewShowsTheScreenAroundThePointerPixelForPixel) {
+  const Rect all = desktop_->bounds();
+  struct Place {
+    const char* name;
+    int x, y;
+  };
+  // The window lies at the top left: the pointer stays clear of it.
+  const Place places[] = {{"the middle", all.width / 2, all.height * 2 / 3},
+                          {"the bottom-left corner", 0, all.height - 1},
+                          {"the bottom-right corner", all.width - 1, all.height - 1},
+                          {"the top-right corner", all.width - 1, 0}};
+  startLupe();
+  for (const Place& place : places) {
+    desktop_->movePointer(place.x, place.y);
+    ViewCheck check;
+    Image shot;
+    const bool shown = pollUntil(10s, [&] {
+      shot = desktop_->screen();
+      const std::optional<Rect> window = windowOn(shot);
+      if (!window || window->width <= 2 * kBorder || window->height <= kTitleBar + kBorder)
+        return false;
+      const ViewModel model = ViewModel::forOuterSize(window->width, window->height);
+      const Rect client{window->x + kBorder, window->y + kTitleBar, window->width - 2 * kBorder,
+                        window->height - kTitleBar - kBorder};
+      check = checkView(part(shot, client), model, model.source(place.x, place.y),
+                        desktop_->monitors(), closedPanelOverlays());
+      return check.ok();
+    });
+    if (!shown) writePpm(shot, artifactPath(std::string("wayland-view-") + place.name + ".ppm"));
+    EXPECT_TRUE(shown) << "pointer at " << place.name << ": " << check.report();
+  }
+  stopLupe();
+}
+
+TEST_F(WaylandSession, TheSecondStartAsksNothingAndTheTokenIsTheUsersAlone) {
+  std::remove(tokenPath().c_str());
+  const unsigned before = desktop_->asks();
+  startLupe();
+  stopLupe();
+  EXPECT_EQ(desktop_->asks(), before + 1);
+  struct stat token{}, folder{};
+  ASSERT_EQ(::stat(tokenPath().c_str(), &token), 0);
+  ASSERT_EQ(::stat((std::string(std::getenv("XDG_CONFIG_HOME")) + "/tevka-lupe").c_str(), &folder), 0);
+  EXPECT_EQ(token.st_mode & 0777, 0600u);
+  EXPECT_EQ(folder.st_mode & 0777, 0700u);
+
+  startLupe();
+  stopLupe();
+  EXPECT_EQ(desktop_->asks(), before + 1) << "the restore token was not honoured";
+
+  // A token the portal does not know makes it ask once more.
+  std::ofstream(tokenPath()) << "not-a-token\n";
+  startLupe();
+  stopLupe();
+  EXPECT_EQ(desktop_->asks(), before + 2);
+}
+
+TEST_F(WaylandSession, ADeclinedRequestEndsWithALine) {
+  std::remove(tokenPath().c_str());
+  desktop_->answer("decline");
+  lupe_ = launchLupe();
+  expectEndWithLine("abgelehnt");
+}
+
+TEST_F(WaylandSession, AStreamThatEndsEndsTheMagnifierWithALine) {
+  startLupe();
+  desktop_->endStreams();
+  expectEndWithLine("Bildschirmfreigabe beendet");
+}
+
+TEST_F(WaylandSession, WithoutAPortalItEndsWithALine) {
+  // A session bus of its own that offers no portal.
+  const std::string config = artifactPath("bare-bus.conf");
+  std::ofstream(config) << "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
+                           "<auth>EXTERNAL</auth><policy context=\"default\">"
+                           "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                           "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
+  ChildProcess bus("/usr/bin/dbus-daemon", {"--config-file=" + config, "--nofork", "--print-address"});
+  std::string address;
+  ASSERT_TRUE(pollUntil(5s, [&] {
+    address = bus.stdoutText();
+    return address.find('\n') != std::string::npos;
+  }));
+  address.erase(address.find('\n'));
+  lupe_ = launchLupe({{"DBUS_SESSION_BUS_ADDRESS", address}});
+  expectEndWithLine("fehlt das Portal zur Bildschirmfreigabe");
+}
+
+}  // namespace
+}  // namespace lupe::e2e
