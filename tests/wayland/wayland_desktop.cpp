@@ -82,10 +82,14 @@ void WaylandDesktop::movePointer(int x, int y) {
   call("MovePointer", g_variant_new("(dd)", double(x), double(y)));
 }
 
+void WaylandDesktop::press(bool down) {
+  call("Button", g_variant_new("(ib)", kLeftButton, down ? TRUE : FALSE));
+}
+
 void WaylandDesktop::click(int x, int y) {
   movePointer(x, y);
-  call("Button", g_variant_new("(ib)", kLeftButton, TRUE));
-  call("Button", g_variant_new("(ib)", kLeftButton, FALSE));
+  press(true);
+  press(false);
 }
 
 Image WaylandDesktop::screen() {

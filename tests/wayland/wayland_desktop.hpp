@@ -27,6 +27,7 @@ class WaylandDesktop {
 
   void movePointer(int x, int y);
   void click(int x, int y);  // the left button, pressed and released
+  void press(bool down);      // the left button, where the pointer is
 
   // The screen as the compositor last showed it; black off the monitors.
   Image screen();

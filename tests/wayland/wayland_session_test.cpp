@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <optional>
+#include <thread>
 
 #include "harness/lupe.hpp"
 #include "harness/poll.hpp"
@@ -67,9 +68,15 @@ class WaylandSession : public ::testing::Test {
     EXPECT_TRUE(pollUntil(10s, [&] { return !windowOn(desktop_->screen()); }))
         << "an earlier window is still shown";
     lupe_ = launchLupe(environment);
-    std::optional<Rect> window;
-    EXPECT_TRUE(pollUntil(20s, [&] { return (window = windowOn(desktop_->screen())).has_value(); }))
-        << "no window appeared; stderr: " << lupe_->stderrText();
+    // The compositor shows a new window growing: wait until it stands still.
+    std::optional<Rect> window, last;
+    int still = 0;
+    EXPECT_TRUE(pollUntil(20s, [&] {
+      window = windowOn(desktop_->screen());
+      still = window && window == last ? still + 1 : 0;
+      last = window;
+      return still >= 5;
+    }, 50ms)) << "no window appeared; stderr: " << lupe_->stderrText();
     return window.value_or(Rect{});
   }
 
@@ -105,8 +112,9 @@ TEST_F(WaylandSession, TheViewShowsTheScreenAroundThePointerPixelForPixel) {
     const char* name;
     int x, y;
   };
-  // The window lies at the top left: the pointer stays clear of it.
-  const Place places[] = {{"the middle", all.width / 2, all.height * 2 / 3},
+  // The window lies at the top left: the pointer stays clear of it. With
+  // two monitors side by side, the first place shows both across the seam.
+  const Place places[] = {{"the middle", all.width / 2, all.height * 5 / 6},
                           {"the bottom-left corner", 0, all.height - 1},
                           {"the bottom-right corner", all.width - 1, all.height - 1},
                           {"the top-right corner", all.width - 1, 0}};
@@ -130,6 +138,37 @@ TEST_F(WaylandSession, TheViewShowsTheScreenAroundThePointerPixelForPixel) {
     if (!shown) writePpm(shot, artifactPath(std::string("wayland-view-") + place.name + ".ppm"));
     EXPECT_TRUE(shown) << "pointer at " << place.name << ": " << check.report();
   }
+  stopLupe();
+}
+
+TEST_F(WaylandSession, DraggingTheViewMovesTheWindowAndADoubleClickMaximisesIt) {
+  const Rect before = startLupe();
+  // A point of the view clear of the buttons over its top-left corner.
+  const int x = before.x + before.width * 3 / 4, y = before.y + before.height * 3 / 4;
+  desktop_->movePointer(x, y);
+  desktop_->press(true);
+  std::this_thread::sleep_for(200ms);  // a hand is not faster than the compositor
+  for (int step = 1; step <= 10; ++step) {
+    desktop_->movePointer(x + step * 20, y + step * 15);
+    std::this_thread::sleep_for(20ms);
+  }
+  desktop_->press(false);
+  std::optional<Rect> moved;
+  EXPECT_TRUE(pollUntil(5s, [&] {
+    moved = windowOn(desktop_->screen());
+    return moved && moved->x == before.x + 200 && moved->y == before.y + 150;
+  })) << "from " << before.describe() << " to " << (moved ? moved->describe() : "nowhere");
+
+  std::this_thread::sleep_for(200ms);
+  desktop_->click(x + 200, y + 150);
+  desktop_->click(x + 200, y + 150);
+  const Rect monitor = desktop_->monitors().front();
+  std::optional<Rect> maximised;
+  EXPECT_TRUE(pollUntil(5s, [&] {
+    maximised = windowOn(desktop_->screen());
+    return maximised && maximised->width == monitor.width &&
+           maximised->height >= monitor.height - kTitleBar;
+  })) << (maximised ? maximised->describe() : "no window") << "; " << lupe_->stderrText();
   stopLupe();
 }
 
