@@ -32,7 +32,8 @@ int runInWaylandSession(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8("Tevka - Lupe"));
   QApplication::setApplicationVersion(version::kProductVersion);
-  QGuiApplication::setDesktopFileName(QStringLiteral("tevka-lupe"));
+  // The compositor finds our name and icon through the desktop entry.
+  QGuiApplication::setDesktopFileName(QStringLiteral("de.tevka.Lupe"));
 
   std::unique_ptr<wayland::WaylandScreenSource> screen;
   try {
