@@ -12,7 +12,12 @@
 namespace lupe::qt {
 
 ViewWidget::ViewWidget(PictureBox& picture, QWidget* parent, QtBackend& backend)
-    : QWidget(parent), picture_(picture), backend_(backend), systemColors_(systemColors(*this)) {
+    : QWidget(parent),
+      picture_(picture),
+      backend_(backend),
+      systemColors_(systemColors(*this)),
+      painted_(std::make_unique<PaintedOutput>(*this)),
+      presenter_(std::make_unique<ViewPresenter>(picture_, *painted_, systemColors_)) {
   // Every pixel is painted from the surface: no background fill first.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
@@ -21,8 +26,12 @@ ViewWidget::ViewWidget(PictureBox& picture, QWidget* parent, QtBackend& backend)
 
 void ViewWidget::showThrough(const FrameOutputs& outputs) {
   setAttribute(Qt::WA_NativeWindow);
-  output_ = outputs(static_cast<uint64_t>(winId()));
-  if (!output_) return;
+  std::unique_ptr<FrameOutput> output = outputs(static_cast<uint64_t>(winId()));
+  if (!output) return;
+  presenter_.reset();
+  picture_.surface().useMemory(nullptr);
+  painted_.reset();
+  output_ = std::move(output);
   // Qt leaves the window to us: no backing store, no painter.
   setAttribute(Qt::WA_PaintOnScreen);
   // The pointer goes through to the form's window, which hands it to the
@@ -38,14 +47,11 @@ QPaintEngine* ViewWidget::paintEngine() const {
 }
 
 void ViewWidget::changed() {
-  if (presenter_) presenter_->changed();
+  presenter_->changed();
   update();
 }
 
-void ViewWidget::redrawn() {
-  if (!presenter_) return changed();
-  presenter_->redrawn(isVisible(), nativeSize());
-}
+void ViewWidget::redrawn() { presenter_->redrawn(isVisible(), nativeSize()); }
 
 PixelSize ViewWidget::nativeSize() const {
   const qreal dpr = devicePixelRatioF();
@@ -55,31 +61,23 @@ PixelSize ViewWidget::nativeSize() const {
 
 void ViewWidget::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  if (presenter_) presenter_->changed();
+  presenter_->changed();
 }
 
 void ViewWidget::paintEvent(QPaintEvent* event) {
-  if (!presenter_) return paintWithQt();
   const qreal dpr = devicePixelRatioF();
   const QRect area = event->rect();
   const int x = static_cast<int>(std::floor(area.x() * dpr)),
             y = static_cast<int>(std::floor(area.y() * dpr));
-  presenter_->paint({x, y, static_cast<int>(std::ceil((area.x() + area.width()) * dpr)) - x,
-                     static_cast<int>(std::ceil((area.y() + area.height()) * dpr)) - y},
-                    nativeSize());
-}
-
-void ViewWidget::paintWithQt() {
-  const PixelSize size = nativeSize();
-  // The frame is composed in native pixels and lands 1:1 on a scaled screen too.
-  const ConstRasterView frame = composer_.compose(picture_, size.width, size.height, systemColors_);
-  if (frame.width <= 0 || frame.height <= 0) return;
-  const QImage image(reinterpret_cast<const uchar*>(frame.pixels), frame.width, frame.height,
-                     static_cast<qsizetype>(frame.stride * sizeof(Pixel)), QImage::Format_RGB32);
+  const PixelRect native{x, y, static_cast<int>(std::ceil((area.x() + area.width()) * dpr)) - x,
+                         static_cast<int>(std::ceil((area.y() + area.height()) * dpr)) - y};
+  if (!painted_) return presenter_->paint(native, nativeSize());
+  // The frame is drawn in native pixels and lands 1:1 on a scaled screen too.
   QPainter painter(this);
-  const qreal dpr = devicePixelRatioF();
   painter.scale(1.0 / dpr, 1.0 / dpr);
-  painter.drawImage(0, 0, image);
+  painted_->beginPaint(painter);
+  presenter_->paint(native, nativeSize());
+  painted_->endPaint();
 }
 
 void ViewWidget::mousePressEvent(QMouseEvent* event) {

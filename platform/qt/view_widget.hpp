@@ -5,9 +5,9 @@
 #include <QWidget>
 
 #include "platform/controls/controls.hpp"
-#include "platform/controls/view_composer.hpp"
 #include "platform/controls/view_presenter.hpp"
 #include "platform/qt/frame_outputs.hpp"
+#include "platform/qt/painted_output.hpp"
 
 namespace lupe::qt {
 
@@ -17,10 +17,10 @@ class QtBackend;
 // surface with its lines and images over it) 1:1 in native pixels. It only
 // ever shows a finished frame, so nothing flickers.
 //
-// Where the window system lets it, the view is a native window of its own
-// that shows the surface's memory itself through a ViewPresenter, with no
+// A ViewPresenter shows it. Where the window system lets it, the view is a
+// native window of its own that shows the surface's memory itself, with no
 // copy and no painting by Qt (paintEngine() is null). Otherwise Qt paints
-// the composed frame.
+// what changed of the frame from our memory (PaintedOutput).
 class ViewWidget final : public QWidget {
  public:
   ViewWidget(PictureBox& picture, QWidget* parent, QtBackend& backend);
@@ -44,14 +44,13 @@ class ViewWidget final : public QWidget {
 
  private:
   PixelSize nativeSize() const;
-  void paintWithQt();
 
   PictureBox& picture_;
   QtBackend& backend_;
-  ViewComposer composer_;
   SystemColors systemColors_;  // made once: composing a frame allocates nothing
-  std::unique_ptr<FrameOutput> output_;
-  std::unique_ptr<ViewPresenter> presenter_;  // while the output shows the view
+  std::unique_ptr<PaintedOutput> painted_;  // until a native output shows the view
+  std::unique_ptr<FrameOutput> output_;     // the native one
+  std::unique_ptr<ViewPresenter> presenter_;
 };
 
 }  // namespace lupe::qt
