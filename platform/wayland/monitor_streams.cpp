@@ -105,6 +105,8 @@ struct MonitorStreams::Stream {
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(memory, sizeof(memory));
     const spa_pod* params[4];
     // Shared memory only: read in place by the processor, no GPU needed.
+    // As many buffers as the compositor likes: a picture it cannot put into
+    // a free buffer is dropped and not sent again (mutter 43).
     params[0] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
         &builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers,
         SPA_PARAM_BUFFERS_dataType,

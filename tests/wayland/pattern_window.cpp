@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QRasterWindow>
 #include <QScreen>
+#include <QTimer>
 
 #include "harness/pixels.hpp"
 
@@ -27,6 +28,12 @@ class PatternWindow final : public QRasterWindow {
     }
     setGeometry(place);
     showFullScreen();
+    // mutter 43 drops a picture that comes too soon after the last and does
+    // not send it later: the last steps of a window closing or moving may
+    // never reach a screen cast. Painting the same pattern again five times
+    // a second makes it send the screen as it is now.
+    refresh_.callOnTimeout([this] { update(); });
+    refresh_.start(200);
   }
 
  protected:
@@ -34,6 +41,7 @@ class PatternWindow final : public QRasterWindow {
 
  private:
   QImage image_;
+  QTimer refresh_;
 };
 
 }  // namespace
