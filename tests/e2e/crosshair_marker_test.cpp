@@ -58,7 +58,7 @@ TEST_F(CrosshairAndMarker, TheButtonsStyleTheLinesAndTheArrowTakesTheirPlace) {
   // colour while the pointer and the screen stand still, so only they change.
   clickInClient(colour);
   ASSERT_NO_FATAL_FAILURE(expectView("green-again", x, y, 3, openPanelOverlays(kRed, kGrey)));
-  Keyboard(*display_).tap(0x20);
+  session_->tap(0x20);
   marker_ = {kRed, 1, false, true, false};
   ASSERT_NO_FATAL_FAILURE(expectView("red-by-key", x, y, 3, openPanelOverlays(kGreen, kGrey)));
 }

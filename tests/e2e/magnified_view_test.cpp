@@ -23,7 +23,7 @@ TEST_F(MagnifiedView, IsTheExactEnlargementAroundThePointerWithBlackBeyondTheScr
   // The centre, and two corners where the source reaches past the screen's
   // right and bottom, and left and bottom, edges (on 1280x1024: (640, 512),
   // (1275, 1020), (3, 1020)).
-  const Rect screen = display_->rootRect();
+  const Rect screen = session_->screenRect();
   const Position positions[] = {{"centre", screen.width / 2, screen.height / 2},
                                 {"bottom-right", screen.width - 5, screen.height - 4},
                                 {"bottom-left", 3, screen.height - 4}};

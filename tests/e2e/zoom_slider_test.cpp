@@ -80,12 +80,12 @@ TEST_F(ZoomSlider, DraggingTheThumbToTheRightEndZoomsByTen) {
   const Rect client = geometry().client;
   const int y = client.y + slider.y + slider.height / 2;
   const int from = client.x + before.centre(), to = client.x + slider.x + slider.width + 20;
-  pointer_->moveTo(from, client.y + slider.y + 3);
-  pointer_->press();
+  session_->moveTo(from, client.y + slider.y + 3);
+  session_->press();
   constexpr int kSteps = 8;
   for (int step = 1; step <= kSteps; ++step)
-    pointer_->moveTo(from + (to - from) * step / kSteps, y);
-  pointer_->release();
+    session_->moveTo(from + (to - from) * step / kSteps, y);
+  session_->release();
 
   ASSERT_NO_FATAL_FAILURE(expectZoom("after-the-drag", 10));
   expectThumbAt(10);
@@ -107,11 +107,10 @@ TEST_F(ZoomSlider, EndAndHomeKeysOnTheSliderZoomByTenAndByOne) {
   clickInClient(Rect{at3.left, slider.y, at3.width, 6});
   ASSERT_NO_FATAL_FAILURE(expectZoom("thumb-clicked", 3));
 
-  Keyboard keyboard(*display_);
-  keyboard.tap(kEndKey);
+  session_->tap(kEndKey);
   ASSERT_NO_FATAL_FAILURE(expectZoom("end-key", 10));
   expectThumbAt(10);
-  keyboard.tap(kHomeKey);
+  session_->tap(kHomeKey);
   ASSERT_NO_FATAL_FAILURE(expectZoom("home-key", 1));
   expectThumbAt(1);
 }

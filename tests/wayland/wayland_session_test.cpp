@@ -13,32 +13,15 @@
 #include "harness/lupe.hpp"
 #include "harness/poll.hpp"
 #include "harness/view_check.hpp"
-#include "wayland_desktop.hpp"
+#include "harness/wayland_session.hpp"
 
 namespace lupe::e2e {
 namespace {
 
 using namespace std::chrono_literals;
 
-// Qt draws the window's frame itself on GNOME (mutter draws none for
-// Wayland clients): a title bar of 30 pixels and borders of 3.
-constexpr int kBorder = 3, kTitleBar = 30;
-
 std::string tokenPath() {
   return std::string(std::getenv("XDG_CONFIG_HOME")) + "/tevka-lupe/restore-token";
-}
-
-// The pixels that are not the pattern's: the magnifier's window, frame included.
-std::optional<Rect> windowOn(const Image& screen) {
-  int left = screen.width(), top = screen.height(), right = -1, bottom = -1;
-  for (int y = 0; y < screen.height(); ++y)
-    for (int x = 0; x < screen.width(); ++x)
-      if (screen.at(x, y) != patternColour(x, y)) {
-        left = std::min(left, x), right = std::max(right, x);
-        top = std::min(top, y), bottom = std::max(bottom, y);
-      }
-  if (right < 0) return std::nullopt;
-  return Rect{left, top, right - left + 1, bottom - top + 1};
 }
 
 Image part(const Image& screen, const Rect& r) {
@@ -48,36 +31,30 @@ Image part(const Image& screen, const Rect& r) {
   return image;
 }
 
-class WaylandSession : public ::testing::Test {
+class PortalSession : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    pattern_ = new ChildProcess(LUPE_PATTERN_WINDOW, {});
-    desktop_ = new WaylandDesktop();
+    session_ = new WaylandSession();
+    session_->showPattern();
   }
-  static void TearDownTestSuite() {
-    delete desktop_;
-    delete pattern_;
-  }
+  static void TearDownTestSuite() { delete session_; }
   void TearDown() override {
     if (lupe_) lupe_->kill();
-    desktop_->answer("approve");
+    desktop().answer("approve");
+  }
+
+  static WaylandDesktop& desktop() { return session_->desktop(); }
+  static std::optional<Rect> window() {
+    return windowOverPattern(desktop().screen(), desktop().bounds());
   }
 
   // Starts the magnifier and waits for its window; the window's place.
-  Rect startLupe(const EnvironmentChanges& environment = {}) {
-    EXPECT_TRUE(pollUntil(10s, [&] { return !windowOn(desktop_->screen()); }))
-        << "an earlier window is still shown";
-    lupe_ = launchLupe(environment);
-    // The compositor shows a new window growing: wait until it stands still.
-    std::optional<Rect> window, last;
-    int still = 0;
-    EXPECT_TRUE(pollUntil(20s, [&] {
-      window = windowOn(desktop_->screen());
-      still = window && window == last ? still + 1 : 0;
-      last = window;
-      return still >= 5;
-    }, 50ms)) << "no window appeared; stderr: " << lupe_->stderrText();
-    return window.value_or(Rect{});
+  Rect startLupe() {
+    EXPECT_TRUE(pollUntil(10s, [&] { return !window(); })) << "an earlier window is still shown";
+    lupe_ = launchLupe();
+    EXPECT_TRUE(session_->awaitWindow(lupe_->pid(), 20s))
+        << "no window appeared; stderr: " << lupe_->stderrText();
+    return window().value_or(Rect{});
   }
 
   // Ends the magnifier as the session would and checks that it closed its
@@ -86,7 +63,7 @@ class WaylandSession : public ::testing::Test {
     ::kill(lupe_->pid(), SIGTERM);
     const auto status = lupe_->waitFor(10s);
     ASSERT_TRUE(status && status->cleanZero()) << lupe_->stderrText();
-    EXPECT_EQ(desktop_->openSessions(), 0u);
+    EXPECT_EQ(desktop().openSessions(), 0u);
   }
 
   // Waits for the program to end with one line naming `what`, status 1,
@@ -98,16 +75,15 @@ class WaylandSession : public ::testing::Test {
     const std::string err = lupe_->stderrText();
     EXPECT_NE(err.find(what), std::string::npos) << err;
     EXPECT_EQ(err.find('\n'), err.size() - 1) << "more than one line: " << err;
-    EXPECT_EQ(desktop_->openSessions(), 0u);
+    EXPECT_EQ(desktop().openSessions(), 0u);
   }
 
-  static inline ChildProcess* pattern_ = nullptr;
-  static inline WaylandDesktop* desktop_ = nullptr;
+  static inline WaylandSession* session_ = nullptr;
   std::unique_ptr<ChildProcess> lupe_;
 };
 
-TEST_F(WaylandSession, TheViewShowsTheScreenAroundThePointerPixelForPixel) {
-  const Rect all = desktop_->bounds();
+TEST_F(PortalSession, TheViewShowsTheScreenAroundThePointerPixelForPixel) {
+  const Rect all = desktop().bounds();
   struct Place {
     const char* name;
     int x, y;
@@ -120,19 +96,17 @@ TEST_F(WaylandSession, TheViewShowsTheScreenAroundThePointerPixelForPixel) {
                           {"the top-right corner", all.width - 1, 0}};
   startLupe();
   for (const Place& place : places) {
-    desktop_->movePointer(place.x, place.y);
+    desktop().movePointer(place.x, place.y);
     ViewCheck check;
     Image shot;
     const bool shown = pollUntil(10s, [&] {
-      shot = desktop_->screen();
-      const std::optional<Rect> window = windowOn(shot);
-      if (!window || window->width <= 2 * kBorder || window->height <= kTitleBar + kBorder)
-        return false;
-      const ViewModel model = ViewModel::forOuterSize(window->width, window->height);
-      const Rect client{window->x + kBorder, window->y + kTitleBar, window->width - 2 * kBorder,
-                        window->height - kTitleBar - kBorder};
+      shot = desktop().screen();
+      const std::optional<WindowGeometry> geometry = session_->geometry();
+      if (!geometry) return false;
+      const Rect outer = geometry->outer(), client = geometry->client;
+      const ViewModel model = ViewModel::forOuterSize(outer.width, outer.height);
       check = checkView(part(shot, client), model, model.source(place.x, place.y),
-                        desktop_->monitors(), closedPanelOverlays());
+                        desktop().monitors(), closedPanelOverlays());
       return check.ok();
     });
     if (!shown) writePpm(shot, artifactPath(std::string("wayland-view-") + place.name + ".ppm"));
@@ -141,43 +115,43 @@ TEST_F(WaylandSession, TheViewShowsTheScreenAroundThePointerPixelForPixel) {
   stopLupe();
 }
 
-TEST_F(WaylandSession, DraggingTheViewMovesTheWindowAndADoubleClickMaximisesIt) {
+TEST_F(PortalSession, DraggingTheViewMovesTheWindowAndADoubleClickMaximisesIt) {
   const Rect before = startLupe();
   // A point of the view clear of the buttons over its top-left corner.
   const int x = before.x + before.width * 3 / 4, y = before.y + before.height * 3 / 4;
-  desktop_->movePointer(x, y);
-  desktop_->press(true);
+  desktop().movePointer(x, y);
+  desktop().press(true);
   std::this_thread::sleep_for(200ms);  // a hand is not faster than the compositor
   for (int step = 1; step <= 10; ++step) {
-    desktop_->movePointer(x + step * 20, y + step * 15);
+    desktop().movePointer(x + step * 20, y + step * 15);
     std::this_thread::sleep_for(20ms);
   }
-  desktop_->press(false);
+  desktop().press(false);
   std::optional<Rect> moved;
   EXPECT_TRUE(pollUntil(5s, [&] {
-    moved = windowOn(desktop_->screen());
+    moved = window();
     return moved && moved->x == before.x + 200 && moved->y == before.y + 150;
   })) << "from " << before.describe() << " to " << (moved ? moved->describe() : "nowhere");
 
   std::this_thread::sleep_for(200ms);
-  desktop_->click(x + 200, y + 150);
-  desktop_->click(x + 200, y + 150);
-  const Rect monitor = desktop_->monitors().front();
+  desktop().click(x + 200, y + 150);
+  desktop().click(x + 200, y + 150);
+  const Rect monitor = desktop().monitors().front();
   std::optional<Rect> maximised;
   EXPECT_TRUE(pollUntil(5s, [&] {
-    maximised = windowOn(desktop_->screen());
+    maximised = window();
     return maximised && maximised->width == monitor.width &&
-           maximised->height >= monitor.height - kTitleBar;
+           maximised->height >= monitor.height - WaylandSession::kQtFrame.top;
   })) << (maximised ? maximised->describe() : "no window") << "; " << lupe_->stderrText();
   stopLupe();
 }
 
-TEST_F(WaylandSession, TheSecondStartAsksNothingAndTheTokenIsTheUsersAlone) {
+TEST_F(PortalSession, TheSecondStartAsksNothingAndTheTokenIsTheUsersAlone) {
   std::remove(tokenPath().c_str());
-  const unsigned before = desktop_->asks();
+  const unsigned before = desktop().asks();
   startLupe();
   stopLupe();
-  EXPECT_EQ(desktop_->asks(), before + 1);
+  EXPECT_EQ(desktop().asks(), before + 1);
   struct stat token{}, folder{};
   ASSERT_EQ(::stat(tokenPath().c_str(), &token), 0);
   ASSERT_EQ(::stat((std::string(std::getenv("XDG_CONFIG_HOME")) + "/tevka-lupe").c_str(), &folder), 0);
@@ -186,29 +160,29 @@ TEST_F(WaylandSession, TheSecondStartAsksNothingAndTheTokenIsTheUsersAlone) {
 
   startLupe();
   stopLupe();
-  EXPECT_EQ(desktop_->asks(), before + 1) << "the restore token was not honoured";
+  EXPECT_EQ(desktop().asks(), before + 1) << "the restore token was not honoured";
 
   // A token the portal does not know makes it ask once more.
   std::ofstream(tokenPath()) << "not-a-token\n";
   startLupe();
   stopLupe();
-  EXPECT_EQ(desktop_->asks(), before + 2);
+  EXPECT_EQ(desktop().asks(), before + 2);
 }
 
-TEST_F(WaylandSession, ADeclinedRequestEndsWithALine) {
+TEST_F(PortalSession, ADeclinedRequestEndsWithALine) {
   std::remove(tokenPath().c_str());
-  desktop_->answer("decline");
+  desktop().answer("decline");
   lupe_ = launchLupe();
   expectEndWithLine("abgelehnt");
 }
 
-TEST_F(WaylandSession, AStreamThatEndsEndsTheMagnifierWithALine) {
+TEST_F(PortalSession, AStreamThatEndsEndsTheMagnifierWithALine) {
   startLupe();
-  desktop_->endStreams();
+  desktop().endStreams();
   expectEndWithLine("Bildschirmfreigabe beendet");
 }
 
-TEST_F(WaylandSession, WithoutAPortalItEndsWithALine) {
+TEST_F(PortalSession, WithoutAPortalItEndsWithALine) {
   // A session bus of its own that offers no portal.
   const std::string config = artifactPath("bare-bus.conf");
   std::ofstream(config) << "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"

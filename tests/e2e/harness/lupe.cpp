@@ -16,6 +16,8 @@ std::string fromEnvironment(const char* name, const char* fallback) {
 
 std::string lupeExecutable() { return fromEnvironment("LUPE_EXECUTABLE", LUPE_EXECUTABLE_BUILT); }
 
+std::string patternWindowExecutable() { return LUPE_PATTERN_WINDOW; }
+
 std::string artifactPath(const std::string& fileName) {
   const std::filesystem::path folder = fromEnvironment("LUPE_E2E_ARTIFACTS", LUPE_E2E_ARTIFACTS);
   std::filesystem::create_directories(folder);

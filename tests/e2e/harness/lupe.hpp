@@ -12,6 +12,9 @@ namespace lupe::e2e {
 // tests.
 std::string lupeExecutable();
 
+// The program that shows the test pattern in a Wayland session.
+std::string patternWindowExecutable();
+
 // A path for a file the tests leave for inspection (screenshots), in
 // $LUPE_E2E_ARTIFACTS or the build's artifacts folder, which is created.
 std::string artifactPath(const std::string& fileName);

@@ -5,29 +5,32 @@
 #include <thread>
 
 #include "poll.hpp"
+#include "x11_session.hpp"
 
 namespace lupe::e2e {
 
 using namespace std::chrono_literals;
 
 void LupeOnScreen::SetUp() {
-  const char* name = std::getenv("DISPLAY");
-  ASSERT_TRUE(name && *name) << "no DISPLAY: run the end-to-end tests through "
-                                "scripts/with-display.sh, which starts Xvfb and openbox";
-  ASSERT_NO_THROW(display_ = std::make_unique<XDisplay>());
-  ASSERT_FALSE(display_->items32(display_->root(), "_NET_SUPPORTING_WM_CHECK").empty())
-      << "no window manager runs on " << name;
-  ASSERT_NO_THROW(pointer_ = std::make_unique<Pointer>(*display_));
-  display_->paintRootPattern();
+  try {
+    session_ = sessionFromEnvironment();
+  } catch (const std::exception& error) {
+    FAIL() << error.what();
+  }
+  if (auto* x11 = dynamic_cast<X11Session*>(session_.get())) {
+    display_ = &x11->display();
+    pointer_ = &x11->pointer();
+  }
+  session_->showPattern();
   // Out of the way of where a window manager places a new window.
-  pointer_->moveTo(1200, 100);
+  session_->moveTo(1200, 100);
 }
 
 void LupeOnScreen::TearDown() {
-  if (HasFailure() && display_) {
+  if (HasFailure() && session_) {
     const std::string path = screenshotPath("screen");
     try {
-      if (writePpm(display_->readRoot(display_->rootRect()), path))
+      if (writePpm(session_->read(session_->screenRect()), path))
         std::cerr << "screenshot of the whole screen: " << path << '\n';
     } catch (const std::exception& error) {
       std::cerr << "no screenshot: " << error.what() << '\n';
@@ -35,7 +38,7 @@ void LupeOnScreen::TearDown() {
     if (lupe_) std::cerr << "the program's stderr:\n" << lupe_->stderrText() << "[end]\n";
   }
   lupe_.reset();  // kills it if it still runs
-  if (pointer_) pointer_->releaseAll();
+  if (session_) session_->releaseAll();
 }
 
 std::string LupeOnScreen::screenshotPath(const std::string& what) const {
@@ -46,12 +49,10 @@ std::string LupeOnScreen::screenshotPath(const std::string& what) const {
 
 void LupeOnScreen::startLupe(const EnvironmentChanges& environment) {
   ASSERT_NO_THROW(lupe_ = launchLupe(environment)) << lupeExecutable();
-  const auto window = waitForClientWindow(*display_, lupe_->pid(), 10s);
-  ASSERT_TRUE(window) << "no mapped window of " << lupeExecutable() << " (pid " << lupe_->pid()
-                      << ") appeared; it " << (lupe_->running() ? "still runs" : "has ended");
-  window_ = *window;
-  ASSERT_TRUE(pollUntil(5s, [&] { return windowGeometry(*display_, window_).has_value(); }))
-      << "the window manager did not frame the window";
+  ASSERT_TRUE(session_->awaitWindow(lupe_->pid(), 15s))
+      << "no framed window of " << lupeExecutable() << " (pid " << lupe_->pid()
+      << ") appeared; it " << (lupe_->running() ? "still runs" : "has ended");
+  if (auto* x11 = dynamic_cast<X11Session*>(session_.get())) window_ = x11->window();
   // Painted: the client area shows more than one colour and stays the same
   // from one look to the next (the pattern and the pointer stand still).
   Image last;
@@ -68,7 +69,7 @@ void LupeOnScreen::startLupe(const EnvironmentChanges& environment) {
 }
 
 WindowGeometry LupeOnScreen::geometry() {
-  const auto geometry = windowGeometry(*display_, window_);
+  const auto geometry = session_->geometry();
   if (!geometry) {
     ADD_FAILURE() << "the window's geometry cannot be read";
     return {};
@@ -77,19 +78,19 @@ WindowGeometry LupeOnScreen::geometry() {
 }
 
 Image LupeOnScreen::readClient() {
-  const auto client = clientRect(*display_, window_);
-  if (!client) return {};
-  return display_->readRoot(client->intersected(display_->rootRect()));
+  const auto geometry = session_->geometry();
+  if (!geometry) return {};
+  return session_->read(geometry->client.intersected(session_->screenRect()));
 }
 
 Image LupeOnScreen::readInClient(const Rect& r) {
   const Rect client = geometry().client;
-  return display_->readRoot(Rect{client.x + r.x, client.y + r.y, r.width, r.height});
+  return session_->read(Rect{client.x + r.x, client.y + r.y, r.width, r.height});
 }
 
 void LupeOnScreen::clickInClient(const Rect& r) {
   const Rect client = geometry().client;
-  pointer_->click(client.x + r.x + r.width / 2, client.y + r.y + r.height / 2);
+  session_->click(client.x + r.x + r.width / 2, client.y + r.y + r.height / 2);
 }
 
 }  // namespace lupe::e2e

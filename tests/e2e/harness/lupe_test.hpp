@@ -9,14 +9,17 @@
 #include "input.hpp"
 #include "lupe.hpp"
 #include "process.hpp"
+#include "test_session.hpp"
 #include "windows.hpp"
 
 namespace lupe::e2e {
 
-// A test of the running magnifier on $DISPLAY: the root shows the test
-// pattern, the pointer is XTest's, and each test starts the program afresh.
-// A test that fails leaves a screenshot and the program's stderr behind;
-// the program is killed at the end in any case.
+// A test of the running magnifier in the session of the environment (X11,
+// or GNOME on Wayland): the screen shows the test pattern, and each test
+// starts the program afresh. A test that fails leaves a screenshot and the
+// program's stderr behind; the program is killed at the end in any case.
+// Suites that work in every session use session_ alone; the X-only ones
+// also display_, pointer_ and window_, which are null on Wayland.
 class LupeOnScreen : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -37,8 +40,9 @@ class LupeOnScreen : public ::testing::Test {
   // A path for a screenshot of this test: "<suite>.<test>-<what>.ppm".
   std::string screenshotPath(const std::string& what) const;
 
-  std::unique_ptr<XDisplay> display_;
-  std::unique_ptr<Pointer> pointer_;
+  std::unique_ptr<TestSession> session_;
+  XDisplay* display_ = nullptr;
+  Pointer* pointer_ = nullptr;
   std::unique_ptr<ChildProcess> lupe_;
   xcb_window_t window_ = XCB_NONE;
 };

@@ -15,10 +15,10 @@ namespace {
 
 // Whether the screen shows the test pattern throughout the on-screen part
 // of `area`.
-bool screenShowsPattern(XDisplay& display, const Rect& area) {
-  const Rect onScreen = area.intersected(display.rootRect());
+bool screenShowsPattern(TestSession& session, const Rect& area) {
+  const Rect onScreen = area.intersected(session.screenRect());
   if (onScreen.empty()) return true;
-  const Image shown = display.readRoot(onScreen);
+  const Image shown = session.read(onScreen);
   for (int y = 0; y < shown.height(); ++y)
     for (int x = 0; x < shown.width(); ++x)
       if (shown.at(x, y) != patternColour(onScreen.x + x, onScreen.y + y)) return false;
@@ -49,7 +49,7 @@ ViewModel ViewOnScreen::model(int zoom) {
 }
 
 void ViewOnScreen::moveWindowToTopLeft() {
-  requestMove(*display_, window_, 0, 0);
+  session_->requestMove(0, 0);
   ASSERT_TRUE(pollUntil(5s,
                         [&] {
                           const Rect outer = geometry().outer();
@@ -72,7 +72,7 @@ void ViewOnScreen::keepWindowOutOf(const std::vector<Rect>& sources) {
 }
 
 void ViewOnScreen::pointerAwayFromWindow(int zoom, int& x, int& y) {
-  const Rect screen = display_->rootRect();
+  const Rect screen = session_->screenRect();
   const Rect outer = geometry().outer();
   const ViewModel m = model(zoom);
   const int gap = 8;
@@ -91,20 +91,20 @@ void ViewOnScreen::pointerAwayFromWindow(int zoom, int& x, int& y) {
 
 void ViewOnScreen::expectView(const std::string& what, int x, int y, int zoom,
                               const std::vector<Overlay>& overlays) {
-  pointer_->moveTo(x, y);
-  const Rect screen = display_->rootRect();
+  session_->moveTo(x, y);
+  const Rect screen = session_->screenRect();
   // Else the comparison would blame the magnifier for someone else's window.
   const Rect source = model(zoom).source(x, y);
   const std::vector<Rect> shown = shown_.empty() ? std::vector<Rect>{screen} : shown_;
   const auto patternInSource = [&] {
     return std::all_of(shown.begin(), shown.end(), [&](const Rect& monitor) {
       const Rect part = source.intersected(monitor);
-      return part.empty() || screenShowsPattern(*display_, part);
+      return part.empty() || screenShowsPattern(*session_, part);
     });
   };
   if (!pollUntil(5s, patternInSource)) {
     const std::string path = screenshotPath(what + "-source");
-    writePpm(display_->readRoot(source.intersected(screen)), path);
+    writePpm(session_->read(source.intersected(screen)), path);
     FAIL() << "the screen does not show the test pattern in the source " << source.describe()
            << " (the window is at " << geometry().outer().describe() << "): " << path;
   }
@@ -113,13 +113,13 @@ void ViewOnScreen::expectView(const std::string& what, int x, int y, int zoom,
 
 void ViewOnScreen::expectViewOfScreen(const std::string& what, int x, int y, int zoom,
                                       const std::vector<Overlay>& overlays) {
-  pointer_->moveTo(x, y);
+  session_->moveTo(x, y);
   compareView(what, x, y, zoom, overlays, true);
 }
 
 void ViewOnScreen::compareView(const std::string& what, int x, int y, int zoom,
                                const std::vector<Overlay>& overlays, bool asShown) {
-  const Rect screen = display_->rootRect();
+  const Rect screen = session_->screenRect();
   const std::vector<Rect> shown = shown_.empty() ? std::vector<Rect>{screen} : shown_;
 
   // Right on two looks in a row, a few ticks apart: a picture left over
@@ -141,7 +141,7 @@ void ViewOnScreen::compareView(const std::string& what, int x, int y, int zoom,
         Image onRoot(source.width, source.height);
         if (asShown) {
           const Rect part = source.intersected(screen);
-          const Image read = display_->readRoot(part);
+          const Image read = session_->read(part);
           for (int sy = 0; sy < part.height; ++sy)
             for (int sx = 0; sx < part.width; ++sx)
               onRoot.set(part.x - source.x + sx, part.y - source.y + sy, read.at(sx, sy));

@@ -9,29 +9,10 @@
 #include <xcb/xcb.h>
 
 #include "display.hpp"
+#include "geometry.hpp"
 #include "pixels.hpp"
 
 namespace lupe::e2e {
-
-// The frame the window manager puts around a client (_NET_FRAME_EXTENTS).
-struct FrameExtents {
-  int left = 0;
-  int right = 0;
-  int top = 0;
-  int bottom = 0;
-};
-
-// Where a client window is and how large, as the X server and the window
-// manager report it.
-struct WindowGeometry {
-  Rect client;  // the client area, in root coordinates
-  FrameExtents frame;
-  // The outer rectangle: the client area with the frame around it.
-  Rect outer() const {
-    return Rect{client.x - frame.left, client.y - frame.top,
-                client.width + frame.left + frame.right, client.height + frame.top + frame.bottom};
-  }
-};
 
 // The mapped top-level client window of process `pid`: looked up among the
 // window manager's _NET_CLIENT_LIST or, without a window manager, among the

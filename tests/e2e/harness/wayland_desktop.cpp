@@ -3,8 +3,9 @@
 #include <gio/gio.h>
 
 #include <stdexcept>
+#include <thread>
 
-#include "harness/poll.hpp"
+#include "poll.hpp"
 #include "platform/wayland/monitor_streams.hpp"
 
 namespace lupe::e2e {
@@ -84,6 +85,12 @@ void WaylandDesktop::movePointer(int x, int y) {
 
 void WaylandDesktop::press(bool down) {
   call("Button", g_variant_new("(ib)", kLeftButton, down ? TRUE : FALSE));
+}
+
+void WaylandDesktop::tap(uint32_t keysym) {
+  call("Key", g_variant_new("(ub)", keysym, TRUE));
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  call("Key", g_variant_new("(ub)", keysym, FALSE));
 }
 
 void WaylandDesktop::click(int x, int y) {

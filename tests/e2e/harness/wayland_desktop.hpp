@@ -1,10 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "harness/pixels.hpp"
+#include "pixels.hpp"
 
 namespace lupe::wayland {
 class MonitorStreams;
@@ -28,6 +29,7 @@ class WaylandDesktop {
   void movePointer(int x, int y);
   void click(int x, int y);  // the left button, pressed and released
   void press(bool down);      // the left button, where the pointer is
+  void tap(uint32_t keysym);  // a key pressed and released
 
   // The screen as the compositor last showed it; black off the monitors.
   Image screen();

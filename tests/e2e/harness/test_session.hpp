@@ -1,0 +1,59 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include <sys/types.h>
+
+#include "geometry.hpp"
+#include "pixels.hpp"
+
+namespace lupe::e2e {
+
+// The desktop the magnifier runs on, as the suites that work on every kind
+// of session see it: the screen shows the test pattern wherever no window
+// lies, the tests read it back, drive the pointer and the keyboard as a
+// user would, and find and place the program's window. An X11 session
+// (Xvfb and a window manager) or a GNOME Wayland one (mutter, read back
+// through a screen cast); sessionFromEnvironment() picks by WAYLAND_DISPLAY
+// and DISPLAY.
+class TestSession {
+ public:
+  virtual ~TestSession() = default;
+
+  // The screen's extent (every monitor), and its pixels in `area` there.
+  virtual Rect screenRect() = 0;
+  virtual Image read(const Rect& area) = 0;
+  // Makes the screen show patternColour(x, y) wherever no window lies.
+  virtual void showPattern() = 0;
+
+  // The left button, and the keyboard's keys by keysym (to the window with
+  // the focus). Each returns once the session has taken the event in.
+  virtual void moveTo(int x, int y) = 0;
+  virtual void press() = 0;
+  virtual void release() = 0;
+  void click(int x, int y) {
+    moveTo(x, y);
+    press();
+    release();
+  }
+  virtual void releaseAll() = 0;
+  virtual void tap(uint32_t keysym) = 0;
+
+  // Waits until process `pid` shows its window; false when it does not
+  // within `timeout`.
+  virtual bool awaitWindow(pid_t pid, std::chrono::milliseconds timeout) = 0;
+  // That window's place now; nullopt when it cannot be told.
+  virtual std::optional<WindowGeometry> geometry() = 0;
+  // Moves the window's frame to (x, y), as a pager or the user's drag of
+  // its title bar would; does not wait for it.
+  virtual void requestMove(int x, int y) = 0;
+};
+
+// The session the tests run in; throws std::runtime_error with what is
+// missing when there is none.
+std::unique_ptr<TestSession> sessionFromEnvironment();
+
+}  // namespace lupe::e2e

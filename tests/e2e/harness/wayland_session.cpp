@@ -1,0 +1,109 @@
+#include "wayland_session.hpp"
+
+#include <algorithm>
+#include <thread>
+
+#include "lupe.hpp"
+#include "poll.hpp"
+
+namespace lupe::e2e {
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// One pattern for every test of the run; it ends with the tests.
+std::unique_ptr<ChildProcess>& patternWindow() {
+  static std::unique_ptr<ChildProcess> window;
+  return window;
+}
+
+}  // namespace
+
+std::optional<Rect> windowOverPattern(const Image& screen, const Rect& at) {
+  int left = screen.width(), top = screen.height(), right = -1, bottom = -1;
+  for (int y = 0; y < screen.height(); ++y)
+    for (int x = 0; x < screen.width(); ++x)
+      if (screen.at(x, y) != patternColour(at.x + x, at.y + y)) {
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
+      }
+  if (right < 0) return std::nullopt;
+  return Rect{at.x + left, at.y + top, right - left + 1, bottom - top + 1};
+}
+
+WaylandSession::WaylandSession() = default;
+
+Image WaylandSession::read(const Rect& area) {
+  const Image all = desktop_.screen();
+  const Rect screen = desktop_.bounds();
+  Image part(area.width, area.height);
+  for (int y = 0; y < area.height; ++y)
+    for (int x = 0; x < area.width; ++x)
+      part.set(x, y, all.at(area.x - screen.x + x, area.y - screen.y + y));
+  return part;
+}
+
+void WaylandSession::showPattern() {
+  auto& window = patternWindow();
+  if (window && window->running()) return;
+  window = std::make_unique<ChildProcess>(patternWindowExecutable(), std::vector<std::string>{});
+  pollUntil(10s, [&] { return !windowOverPattern(desktop_.screen(), desktop_.bounds()); });
+}
+
+void WaylandSession::press() {
+  desktop_.press(true);
+  pressed_ = true;
+}
+
+void WaylandSession::release() {
+  desktop_.press(false);
+  pressed_ = false;
+}
+
+void WaylandSession::releaseAll() {
+  if (pressed_) release();
+}
+
+bool WaylandSession::awaitWindow(pid_t, std::chrono::milliseconds timeout) {
+  // The compositor shows a new window growing: it is there once it stands still.
+  std::optional<Rect> last;
+  int still = 0;
+  return pollUntil(
+      timeout,
+      [&] {
+        const std::optional<Rect> now = windowOverPattern(desktop_.screen(), desktop_.bounds());
+        still = now && now == last ? still + 1 : 0;
+        last = now;
+        return still >= 5;
+      },
+      50ms);
+}
+
+std::optional<WindowGeometry> WaylandSession::geometry() {
+  const std::optional<Rect> outer = windowOverPattern(desktop_.screen(), desktop_.bounds());
+  const FrameExtents f = kQtFrame;
+  if (!outer || outer->width <= f.left + f.right || outer->height <= f.top + f.bottom)
+    return std::nullopt;
+  return WindowGeometry{{outer->x + f.left, outer->y + f.top, outer->width - f.left - f.right,
+                         outer->height - f.top - f.bottom},
+                        f};
+}
+
+// Drags the title bar, as a user would: Qt hands the drag to the compositor.
+void WaylandSession::requestMove(int x, int y) {
+  const std::optional<WindowGeometry> now = geometry();
+  if (!now) return;
+  const Rect outer = now->outer();
+  const int fromX = outer.x + 60, fromY = outer.y + kQtFrame.top / 2;
+  moveTo(fromX, fromY);
+  press();
+  std::this_thread::sleep_for(200ms);  // a hand is not faster than the compositor
+  for (int step = 1; step <= 10; ++step) {
+    moveTo(fromX + (x - outer.x) * step / 10, fromY + (y - outer.y) * step / 10);
+    std::this_thread::sleep_for(20ms);
+  }
+  release();
+}
+
+}  // namespace lupe::e2e

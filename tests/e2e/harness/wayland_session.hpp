@@ -1,0 +1,46 @@
+#pragma once
+
+#include <memory>
+
+#include "process.hpp"
+#include "test_session.hpp"
+#include "wayland_desktop.hpp"
+
+namespace lupe::e2e {
+
+// The GNOME Wayland session of scripts/with-wayland.sh: the pattern shown by
+// a fullscreen window on every monitor, the pointer and keys through mutter's
+// remote desktop, the screen read through the tests' own screen cast. The
+// magnifier's window is where the screen does not show the pattern, inside
+// the frame Qt draws (mutter draws none for Wayland clients).
+class WaylandSession final : public TestSession {
+ public:
+  // Qt's frame on GNOME: a title bar of 30 pixels, borders of 3.
+  static constexpr FrameExtents kQtFrame{3, 3, 30, 3};
+
+  WaylandSession();  // throws std::runtime_error outside such a session
+
+  WaylandDesktop& desktop() { return desktop_; }
+
+  Rect screenRect() override { return desktop_.bounds(); }
+  Image read(const Rect& area) override;
+  void showPattern() override;
+  void moveTo(int x, int y) override { desktop_.movePointer(x, y); }
+  void press() override;
+  void release() override;
+  void releaseAll() override;
+  void tap(uint32_t keysym) override { desktop_.tap(keysym); }
+  bool awaitWindow(pid_t pid, std::chrono::milliseconds timeout) override;
+  std::optional<WindowGeometry> geometry() override;
+  void requestMove(int x, int y) override;
+
+ private:
+  WaylandDesktop desktop_;
+  bool pressed_ = false;
+};
+
+// Where the screen does not show the pattern: the outer rectangle of the one
+// window over it; nullopt when the pattern shows everywhere.
+std::optional<Rect> windowOverPattern(const Image& screen, const Rect& screenRect);
+
+}  // namespace lupe::e2e
