@@ -19,10 +19,11 @@ using namespace std::chrono_literals;
 
 class LayoutOnResize : public ViewOnScreen {
  protected:
-  // Asks the window manager for a client area of width x height with the
-  // frame at (0, 0) and waits until the window has it.
+  // Asks the window manager (on Wayland: drags the frame) for a client area
+  // of width x height with the frame at (0, 0) and waits until the window
+  // has it.
   void resizeClient(int width, int height) {
-    requestMoveResize(*display_, window_, 0, 0, width, height);
+    session_->requestMoveResize(0, 0, width, height);
     ASSERT_TRUE(pollUntil(5s,
                           [&] {
                             const WindowGeometry now = geometry();

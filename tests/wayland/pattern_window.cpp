@@ -1,7 +1,15 @@
 // Shows the tests' coordinate pattern on every monitor of a Wayland
 // session, one fullscreen window each, so that the screen's pixel (x, y)
 // has the colour patternColour(x, y) wherever no other window lies.
+//   lupe_pattern_window [--square X Y]
+// With --square, a 64 x 64 square centred on (X, Y) of the first monitor
+// takes the colour of each line "RRGGBB" read from stdin, or changes its
+// colour 60 times a second after a line "run" (until the next colour): what
+// the benchmark measures a magnifier with.
+#include <cstdlib>
+#include <iostream>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <QGuiApplication>
@@ -9,11 +17,14 @@
 #include <QPainter>
 #include <QRasterWindow>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include "harness/pixels.hpp"
 
 namespace {
+
+constexpr int kSquare = 64;
 
 class PatternWindow final : public QRasterWindow {
  public:
@@ -35,11 +46,27 @@ class PatternWindow final : public QRasterWindow {
     refresh_.callOnTimeout([this] { update(); });
     refresh_.start(200);
   }
+  // The benchmark wants no painting but what it asks for.
+  void stopRefreshing() { refresh_.stop(); }
 
  protected:
-  void paintEvent(QPaintEvent*) override { QPainter(this).drawImage(0, 0, image_); }
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.drawImage(0, 0, image_);
+    if (!square_.isEmpty()) painter.fillRect(square_, QColor::fromRgb(squareColour_));
+  }
+
+ public:
+  // The square centred on (x, y) in `colour`, repainted at once.
+  void showSquare(int x, int y, QRgb colour) {
+    square_ = QRect(x - kSquare / 2, y - kSquare / 2, kSquare, kSquare);
+    squareColour_ = colour;
+    update(square_);
+  }
 
  private:
+  QRect square_;
+  QRgb squareColour_ = 0;
   QImage image_;
   QTimer refresh_;
 };
@@ -52,5 +79,22 @@ int main(int argc, char** argv) {
   std::vector<std::unique_ptr<PatternWindow>> windows;
   for (QScreen* screen : QGuiApplication::screens())
     windows.push_back(std::make_unique<PatternWindow>(screen));
+  if (argc != 4 || std::string(argv[1]) != "--square") return QGuiApplication::exec();
+
+  const int x = std::atoi(argv[2]), y = std::atoi(argv[3]);
+  for (auto& window : windows) window->stopRefreshing();
+  PatternWindow& first = *windows.front();
+  first.showSquare(x, y, 0x808080);
+  QTimer running;
+  QRgb next = 0x100000;
+  running.callOnTimeout([&] { first.showSquare(x, y, next = (next * 7 + 0x010305) & 0xffffff); });
+  QSocketNotifier lines(0, QSocketNotifier::Read);
+  QObject::connect(&lines, &QSocketNotifier::activated, [&] {
+    std::string line;
+    if (!std::getline(std::cin, line)) return QGuiApplication::quit();
+    if (line == "run") return running.start(16);
+    running.stop();
+    first.showSquare(x, y, static_cast<QRgb>(std::stoul(line, nullptr, 16)));
+  });
   return QGuiApplication::exec();
 }

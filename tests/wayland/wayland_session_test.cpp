@@ -82,14 +82,14 @@ class PortalSession : public ::testing::Test {
   std::unique_ptr<ChildProcess> lupe_;
 };
 
-TEST_F(PortalSession, TheViewShowsTheScreenAroundThePointerPixelForPixel) {
+TEST_F(PortalSession, TheViewShowsBothMonitorsAcrossTheSeam) {
   const Rect all = desktop().bounds();
   struct Place {
     const char* name;
     int x, y;
   };
-  // The window lies at the top left: the pointer stays clear of it. With
-  // two monitors side by side, the first place shows both across the seam.
+  // Two monitors side by side: the first place shows both across the seam.
+  // The window lies at the top left: the pointer stays clear of it.
   const Place places[] = {{"the middle", all.width / 2, all.height * 5 / 6},
                           {"the bottom-left corner", 0, all.height - 1},
                           {"the bottom-right corner", all.width - 1, all.height - 1},

@@ -50,6 +50,9 @@ class TestSession {
   // Moves the window's frame to (x, y), as a pager or the user's drag of
   // its title bar would; does not wait for it.
   virtual void requestMove(int x, int y) = 0;
+  // The same, and a client area of width x height, as the user's drag of
+  // the frame's corner would make it.
+  virtual void requestMoveResize(int x, int y, int width, int height) = 0;
 };
 
 // The session the tests run in; throws std::runtime_error with what is

@@ -33,6 +33,8 @@ class WaylandDesktop {
 
   // The screen as the compositor last showed it; black off the monitors.
   Image screen();
+  // The screen cast itself, for a meter that follows every picture.
+  wayland::MonitorStreams& streams() { return *streams_; }
 
   // The test portal: how often it would have asked the user, how many
   // sessions it holds, what it answers next, and ending its streams.

@@ -90,20 +90,38 @@ std::optional<WindowGeometry> WaylandSession::geometry() {
                         f};
 }
 
+void WaylandSession::drag(int x, int y, int toX, int toY) {
+  moveTo(x, y);
+  press();
+  std::this_thread::sleep_for(200ms);  // a hand is not faster than the compositor
+  for (int step = 1; step <= 10; ++step) {
+    moveTo(x + (toX - x) * step / 10, y + (toY - y) * step / 10);
+    std::this_thread::sleep_for(20ms);
+  }
+  release();
+}
+
 // Drags the title bar, as a user would: Qt hands the drag to the compositor.
 void WaylandSession::requestMove(int x, int y) {
   const std::optional<WindowGeometry> now = geometry();
   if (!now) return;
   const Rect outer = now->outer();
-  const int fromX = outer.x + 60, fromY = outer.y + kQtFrame.top / 2;
-  moveTo(fromX, fromY);
-  press();
-  std::this_thread::sleep_for(200ms);  // a hand is not faster than the compositor
-  for (int step = 1; step <= 10; ++step) {
-    moveTo(fromX + (x - outer.x) * step / 10, fromY + (y - outer.y) * step / 10);
-    std::this_thread::sleep_for(20ms);
-  }
-  release();
+  drag(outer.x + 60, outer.y + kQtFrame.top / 2, x + 60, y + kQtFrame.top / 2);
+}
+
+// Moves by the title bar, then drags the frame's bottom-right corner.
+void WaylandSession::requestMoveResize(int x, int y, int width, int height) {
+  requestMove(x, y);
+  std::optional<WindowGeometry> now;
+  pollUntil(5s, [&] {
+    now = geometry();
+    return now && now->outer().x == x && now->outer().y == y;
+  });
+  if (!now) return;
+  const Rect outer = now->outer();
+  const int cornerX = outer.x + outer.width - 2, cornerY = outer.y + outer.height - 2;
+  drag(cornerX, cornerY, cornerX + width - now->client.width,
+       cornerY + height - now->client.height);
 }
 
 }  // namespace lupe::e2e

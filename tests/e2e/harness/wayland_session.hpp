@@ -33,8 +33,12 @@ class WaylandSession final : public TestSession {
   bool awaitWindow(pid_t pid, std::chrono::milliseconds timeout) override;
   std::optional<WindowGeometry> geometry() override;
   void requestMove(int x, int y) override;
+  void requestMoveResize(int x, int y, int width, int height) override;
 
  private:
+  // Presses at (x, y), drags to (toX, toY) as a hand would and lets go.
+  void drag(int x, int y, int toX, int toY);
+
   WaylandDesktop desktop_;
   bool pressed_ = false;
 };

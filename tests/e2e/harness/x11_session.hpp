@@ -31,6 +31,9 @@ class X11Session final : public TestSession {
   bool awaitWindow(pid_t pid, std::chrono::milliseconds timeout) override;
   std::optional<WindowGeometry> geometry() override { return windowGeometry(*display_, window_); }
   void requestMove(int x, int y) override { e2e::requestMove(*display_, window_, x, y); }
+  void requestMoveResize(int x, int y, int width, int height) override {
+    e2e::requestMoveResize(*display_, window_, x, y, width, height);
+  }
 
  private:
   std::unique_ptr<XDisplay> display_;

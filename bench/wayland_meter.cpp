@@ -1,0 +1,228 @@
+// Measures a magnifier in the GNOME Wayland session of scripts/with-wayland.sh,
+// from outside, through the compositor's own screen cast:
+//   wayland_meter --compositor-pid PID [--seconds S] [--changes N]
+//                 [--scene still|square|moving] -- COMMAND ...
+// Shows the test pattern with a 64 x 64 square under the pointer, starts
+// COMMAND, finds its window (where the screen leaves the pattern) and
+// reports over S seconds: the frames it shows per second (its client area
+// changing from one cast picture to the next), its own CPU and the
+// compositor's, per frame and per 25 ms, its peak resident memory; then, N
+// times, the latency from a change of the square's colour to the view
+// showing it. The scene while the CPU is measured: all still, the square
+// changing its colour 60 times a second, or the pointer moving every 25 ms.
+#include <poll.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/measured_program.hpp"
+#include "harness/lupe.hpp"
+#include "harness/poll.hpp"
+#include "harness/process.hpp"
+#include "harness/view_model.hpp"
+#include "harness/wayland_session.hpp"
+#include "platform/wayland/monitor_streams.hpp"
+
+namespace {
+
+using namespace lupe;
+using namespace lupe::e2e;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kX = 900, kY = 700;  // the pointer and the square, clear of the window
+constexpr int kSquare = 64;
+
+[[noreturn]] void fail(const std::string& why) {
+  std::fprintf(stderr, "wayland_meter: %s\n", why.c_str());
+  std::exit(1);
+}
+
+// The window over the pattern, the square left out.
+std::optional<Rect> windowOf(const Image& screen) {
+  int left = screen.width(), top = screen.height(), right = -1, bottom = -1;
+  const Rect square{kX - kSquare / 2, kY - kSquare / 2, kSquare, kSquare};
+  for (int y = 0; y < screen.height(); ++y)
+    for (int x = 0; x < screen.width(); ++x)
+      if (!square.contains(x, y) && screen.at(x, y) != patternColour(x, y)) {
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
+      }
+  if (right < 0) return std::nullopt;
+  return Rect{left, top, right - left + 1, bottom - top + 1};
+}
+
+class Meter {
+ public:
+  Meter(int compositor, std::vector<std::string> command) : compositor_(compositor) {
+    desktop_.movePointer(kX, kY);
+    const std::string pattern =
+        patternWindowExecutable() + " --square " + std::to_string(kX) + " " + std::to_string(kY);
+    square_ = popen(pattern.c_str(), "w");
+    if (!square_) fail("cannot start the pattern");
+    if (!pollUntil(10s, [&] { return !windowOf(desktop_.screen()); }))
+      fail("the pattern does not fill the screen");
+    const std::string program = command.front();
+    command.erase(command.begin());
+    program_ = std::make_unique<ChildProcess>(program, command);
+    std::optional<Rect> last;
+    int still = 0;
+    if (!pollUntil(20s, [&] {
+          const std::optional<Rect> now = windowOf(desktop_.screen());
+          still = now && now == last ? still + 1 : 0;
+          last = now;
+          return still >= 10;
+        }, 50ms))
+      fail("no window appeared");
+    const FrameExtents f = WaylandSession::kQtFrame;
+    client_ = {last->x + f.left, last->y + f.top, last->width - f.left - f.right,
+               last->height - f.top - f.bottom};
+    const ViewModel model = ViewModel::forOuterSize(last->width, last->height);
+    // Just off the crosshair, inside the square's enlargement.
+    probe_ = {client_.x + model.lineX + 6, client_.y + model.lineY + 6};
+  }
+  ~Meter() {
+    program_.reset();
+    if (square_) pclose(square_);
+  }
+
+  void measure(const std::string& scene, double seconds) {
+    if (scene == "square") say("run");
+    std::atomic<bool> moving{scene == "moving"};
+    std::thread mover([&] {
+      for (int i = 0; moving; ++i) {
+        desktop_.movePointer(kX - 20 + i % 40, kY);
+        std::this_thread::sleep_for(25ms);
+      }
+    });
+    std::this_thread::sleep_for(1s);
+    const double own0 = bench::cpuSeconds(program_->pid()),
+                 compositor0 = bench::cpuSeconds(compositor_);
+    const auto start = Clock::now();
+    const auto end = start + std::chrono::duration_cast<Clock::duration>(
+                                 std::chrono::duration<double>(seconds));
+    int frames = 0;
+    uint64_t shown = clientHash();
+    while (Clock::now() < end) {
+      if (!nextPicture(50)) continue;
+      const uint64_t now = clientHash();
+      if (now != shown) ++frames;
+      shown = now;
+    }
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    const double own = bench::cpuSeconds(program_->pid()) - own0,
+                 compositor = bench::cpuSeconds(compositor_) - compositor0;
+    moving = false;
+    mover.join();
+    const double ticks = elapsed / 0.025;
+    std::printf("fps=%.1f own_ms_per_tick=%.3f compositor_ms_per_tick=%.3f", frames / elapsed,
+                1000 * own / ticks, 1000 * compositor / ticks);
+    if (frames > 0)
+      std::printf(" own_ms_per_frame=%.3f compositor_ms_per_frame=%.3f", 1000 * own / frames,
+                  1000 * compositor / frames);
+    std::printf("\n");
+  }
+
+  void latency(int changes) {
+    std::vector<double> ms;
+    std::mt19937 random(42);
+    for (int i = 0; i < changes; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50 + random() % 100));
+      const Pixel colour = 0x200000 + static_cast<Pixel>(i) * 0x010203 % 0xffffff;
+      char line[16];
+      std::snprintf(line, sizeof line, "%06x", colour & 0xffffff);
+      const auto sent = Clock::now();
+      say(line);
+      while (Clock::now() - sent < 2s) {
+        nextPicture(50);
+        if (probe() == (colour & 0xffffff)) {
+          ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
+          break;
+        }
+      }
+    }
+    std::sort(ms.begin(), ms.end());
+    if (ms.empty()) return (void)std::printf("latency: none shown\n");
+    std::printf("latency_median_ms=%.1f latency_p95_ms=%.1f shown=%zu/%d\n", ms[ms.size() / 2],
+                ms[std::min(ms.size() - 1, ms.size() * 95 / 100)], ms.size(), changes);
+  }
+
+  void memory() {
+    std::printf("peak_rss_mb=%.1f\n", bench::statusKb(program_->pid(), "VmHWM") / 1024.0);
+  }
+
+ private:
+  void say(const char* line) {
+    std::fprintf(square_, "%s\n", line);
+    std::fflush(square_);
+  }
+
+  // Waits up to `milliseconds` for the next picture of the screen cast.
+  bool nextPicture(int milliseconds) {
+    wayland::MonitorStreams& streams = desktop_.streams();
+    pollfd descriptor{streams.eventDescriptor(), POLLIN, 0};
+    ::poll(&descriptor, 1, milliseconds);
+    streams.dispatch();
+    ChangedArea told;
+    std::vector<PixelRect> untold;
+    streams.takeChanges(told, untold);
+    return !told.empty() || !untold.empty();
+  }
+
+  const ConstRasterView& picture() { return desktop_.streams().frames().front().pixels; }
+
+  uint64_t clientHash() {
+    const ConstRasterView& pixels = picture();
+    uint64_t hash = 1469598103934665603ull;
+    for (int y = client_.y; y < client_.y + client_.height; ++y)
+      for (int x = client_.x; x < client_.x + client_.width; ++x)
+        hash = (hash ^ (pixels.row(y)[x] & 0xffffffu)) * 1099511628211ull;
+    return hash;
+  }
+
+  Pixel probe() { return picture().row(probe_.second)[probe_.first] & 0xffffffu; }
+
+  WaylandDesktop desktop_;
+  int compositor_;
+  FILE* square_ = nullptr;
+  std::unique_ptr<ChildProcess> program_;
+  Rect client_;
+  std::pair<int, int> probe_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int compositor = 0, changes = 0;
+  double seconds = 8;
+  std::string scene = "still";
+  std::vector<std::string> command;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--") {
+      command.assign(argv + i + 1, argv + argc);
+      break;
+    }
+    if (i + 1 >= argc) fail("usage: see the head of wayland_meter.cpp");
+    if (arg == "--compositor-pid") compositor = std::atoi(argv[++i]);
+    else if (arg == "--seconds") seconds = std::atof(argv[++i]);
+    else if (arg == "--changes") changes = std::atoi(argv[++i]);
+    else if (arg == "--scene") scene = argv[++i];
+    else fail("unknown option " + arg);
+  }
+  if (command.empty() || compositor <= 0) fail("usage: see the head of wayland_meter.cpp");
+  Meter meter(compositor, command);
+  meter.measure(scene, seconds);
+  if (changes > 0) meter.latency(changes);
+  meter.memory();
+}
