@@ -55,7 +55,10 @@ struct MonitorStreams::Loop {
       pw_core_disconnect(core);
     }
     if (context) pw_context_destroy(context);
-    if (loop) pw_loop_destroy(loop);
+    if (loop) {
+      pw_loop_leave(loop);
+      pw_loop_destroy(loop);
+    }
   }
 };
 
@@ -211,6 +214,10 @@ std::unique_ptr<MonitorStreams> MonitorStreams::open(int remote,
   std::unique_ptr<MonitorStreams> self(new MonitorStreams());
   Loop& loop = *self->loop_;
   loop.loop = pw_loop_new(nullptr);
+  // Entered for good, by this thread: only then does PipeWire hand what its
+  // own thread receives to this loop, waking its descriptor, rather than
+  // calling us on that thread.
+  if (loop.loop) pw_loop_enter(loop.loop);
   loop.context = loop.loop ? pw_context_new(loop.loop, nullptr, 0) : nullptr;
   if (!loop.context) {
     if (remote >= 0) ::close(remote);
@@ -271,10 +278,8 @@ std::unique_ptr<MonitorStreams> MonitorStreams::open(int remote,
 int MonitorStreams::eventDescriptor() const { return pw_loop_get_fd(loop_->loop); }
 
 void MonitorStreams::dispatch() {
-  pw_loop_enter(loop_->loop);
   while (pw_loop_iterate(loop_->loop, 0) > 0) {
   }
-  pw_loop_leave(loop_->loop);
   refreshFrames();
 }
 

@@ -4,10 +4,12 @@
 //   lupe_pattern_window [--square X Y]
 // With --square, a 64 x 64 square centred on (X, Y) of the first monitor
 // takes the colour of each line "RRGGBB" read from stdin, or changes its
-// colour 60 times a second after a line "run" (until the next colour): what
-// the benchmark measures a magnifier with.
+// colour 60 times a second after a line "run" (until the next colour); a
+// line "quiet" ends the repainting against dropped pictures: what the
+// benchmark measures a magnifier with.
+#include <unistd.h>
+
 #include <cstdlib>
-#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,19 +84,31 @@ int main(int argc, char** argv) {
   if (argc != 4 || std::string(argv[1]) != "--square") return QGuiApplication::exec();
 
   const int x = std::atoi(argv[2]), y = std::atoi(argv[3]);
-  for (auto& window : windows) window->stopRefreshing();
   PatternWindow& first = *windows.front();
   first.showSquare(x, y, 0x808080);
   QTimer running;
   QRgb next = 0x100000;
   running.callOnTimeout([&] { first.showSquare(x, y, next = (next * 7 + 0x010305) & 0xffffff); });
+  // Every whole line read so far is obeyed at once: a stream's buffer
+  // would keep a second line of one read from the notifier.
   QSocketNotifier lines(0, QSocketNotifier::Read);
+  std::string pending;
   QObject::connect(&lines, &QSocketNotifier::activated, [&] {
-    std::string line;
-    if (!std::getline(std::cin, line)) return QGuiApplication::quit();
-    if (line == "run") return running.start(16);
-    running.stop();
-    first.showSquare(x, y, static_cast<QRgb>(std::stoul(line, nullptr, 16)));
+    char bytes[256];
+    const ssize_t n = ::read(0, bytes, sizeof bytes);
+    if (n <= 0) return QGuiApplication::quit();
+    pending.append(bytes, static_cast<size_t>(n));
+    for (size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
+      const std::string line = pending.substr(0, end);
+      if (line == "run") {
+        running.start(16);
+      } else if (line == "quiet") {
+        for (auto& window : windows) window->stopRefreshing();
+      } else {
+        running.stop();
+        first.showSquare(x, y, static_cast<QRgb>(std::stoul(line, nullptr, 16)));
+      }
+    }
   });
   return QGuiApplication::exec();
 }

@@ -20,11 +20,12 @@ std::unique_ptr<ChildProcess>& patternWindow() {
 
 }  // namespace
 
-std::optional<Rect> windowOverPattern(const Image& screen, const Rect& at) {
+std::optional<Rect> windowOverPattern(const Image& screen, const Rect& at, const Rect& ignored) {
   int left = screen.width(), top = screen.height(), right = -1, bottom = -1;
   for (int y = 0; y < screen.height(); ++y)
     for (int x = 0; x < screen.width(); ++x)
-      if (screen.at(x, y) != patternColour(at.x + x, at.y + y)) {
+      if (screen.at(x, y) != patternColour(at.x + x, at.y + y) &&
+          !ignored.contains(at.x + x, at.y + y)) {
         left = std::min(left, x), right = std::max(right, x);
         top = std::min(top, y), bottom = std::max(bottom, y);
       }

@@ -43,8 +43,10 @@ class WaylandSession final : public TestSession {
   bool pressed_ = false;
 };
 
-// Where the screen does not show the pattern: the outer rectangle of the one
-// window over it; nullopt when the pattern shows everywhere.
-std::optional<Rect> windowOverPattern(const Image& screen, const Rect& screenRect);
+// Where the screen (at `screenRect`) does not show the pattern, `ignored`
+// left out: the outer rectangle of the one window over it; nullopt when the
+// pattern shows everywhere.
+std::optional<Rect> windowOverPattern(const Image& screen, const Rect& screenRect,
+                                      const Rect& ignored = {});
 
 }  // namespace lupe::e2e
