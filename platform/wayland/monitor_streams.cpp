@@ -4,6 +4,7 @@
 #include <spa/buffer/meta.h>
 #include <spa/param/video/format-utils.h>
 #include <spa/pod/builder.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <utility>
@@ -61,6 +62,33 @@ struct MonitorStreams::Loop {
     }
   }
 };
+
+// A buffer's memory, mapped by us rather than by PipeWire, which would map
+// every buffer whole and keep all of them resident: we touch only the rows a
+// tick reads, of the one buffer we hold.
+struct Mapping {
+  void* start = nullptr;
+  size_t length = 0;
+  const uint8_t* bytes = nullptr;  // the data, past the page alignment
+
+  static Mapping* of(const spa_data& data) {
+    if (data.type != SPA_DATA_MemFd || data.fd < 0) return nullptr;
+    const long page = ::sysconf(_SC_PAGESIZE);
+    const off_t aligned = static_cast<off_t>(data.mapoffset) & ~static_cast<off_t>(page - 1);
+    const size_t skip = data.mapoffset - static_cast<size_t>(aligned);
+    void* start = ::mmap(nullptr, data.maxsize + skip, PROT_READ, MAP_SHARED,
+                         static_cast<int>(data.fd), aligned);
+    if (start == MAP_FAILED) return nullptr;
+    return new Mapping{start, data.maxsize + skip, static_cast<const uint8_t*>(start) + skip};
+  }
+  ~Mapping() { ::munmap(start, length); }
+};
+
+// The bytes of a buffer's picture: our mapping, or the memory of a MemPtr buffer.
+const uint8_t* bytesOf(const pw_buffer& buffer) {
+  if (const auto* mapping = static_cast<const Mapping*>(buffer.user_data)) return mapping->bytes;
+  return static_cast<const uint8_t*>(buffer.buffer->datas[0].data);
+}
 
 struct MonitorStreams::Stream {
   MonitorStreams& owner;
@@ -135,8 +163,8 @@ struct MonitorStreams::Stream {
   void process() {
     while (pw_buffer* buffer = pw_stream_dequeue_buffer(stream)) {
       spa_buffer* b = buffer->buffer;
-        readPointer(*b);
-      if (!isPicture(*b)) {
+      readPointer(*b);
+      if (!isPicture(*buffer)) {
         pw_stream_queue_buffer(stream, buffer);
         continue;
       }
@@ -156,8 +184,9 @@ struct MonitorStreams::Stream {
     owner.pointerY_ = place.area.y + cursor->position.y;
   }
 
-  bool isPicture(const spa_buffer& b) const {
-    if (b.n_datas < 1 || !b.datas[0].data || !b.datas[0].chunk) return false;
+  bool isPicture(const pw_buffer& buffer) const {
+    const spa_buffer& b = *buffer.buffer;
+    if (b.n_datas < 1 || !bytesOf(buffer) || !b.datas[0].chunk) return false;
     const spa_chunk& chunk = *b.datas[0].chunk;
     if (chunk.size == 0 || (chunk.flags & SPA_CHUNK_FLAG_CORRUPTED)) return false;
     const int64_t stride = chunk.stride > 0 ? chunk.stride : format.size.width * 4;
@@ -194,8 +223,7 @@ struct MonitorStreams::Stream {
     const spa_data& data = held->buffer->datas[0];
     const int32_t strideBytes =
         data.chunk->stride > 0 ? data.chunk->stride : static_cast<int32_t>(format.size.width * 4);
-    return {area(), ConstRasterView(reinterpret_cast<const Pixel*>(
-                                        static_cast<const uint8_t*>(data.data) + data.chunk->offset),
+    return {area(), ConstRasterView(reinterpret_cast<const Pixel*>(bytesOf(*held) + data.chunk->offset),
                                     static_cast<int32_t>(format.size.width),
                                     static_cast<int32_t>(format.size.height), strideBytes / 4)};
   }
@@ -247,10 +275,14 @@ std::unique_ptr<MonitorStreams> MonitorStreams::open(int remote,
       static_cast<Stream*>(s)->paramChanged(id, param);
     };
     events.process = [](void* s) { static_cast<Stream*>(s)->process(); };
+    events.add_buffer = [](void*, pw_buffer* buffer) {
+      if (buffer->buffer->n_datas > 0) buffer->user_data = Mapping::of(buffer->buffer->datas[0]);
+    };
     // A stream that ends takes its buffers with it, the held one too.
     events.remove_buffer = [](void* s, pw_buffer* buffer) {
       auto* stream = static_cast<Stream*>(s);
       if (stream->held == buffer) stream->held = nullptr;
+      delete static_cast<Mapping*>(std::exchange(buffer->user_data, nullptr));
     };
     return events;
   }();
@@ -266,8 +298,7 @@ std::unique_ptr<MonitorStreams> MonitorStreams::open(int remote,
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(memory, sizeof(memory));
     const spa_pod* formats = videoFormats(builder);
     if (pw_stream_connect(stream->stream, PW_DIRECTION_INPUT, place.node,
-                          static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT |
-                                                       PW_STREAM_FLAG_MAP_BUFFERS),
+                          PW_STREAM_FLAG_AUTOCONNECT,
                           &formats, 1) < 0)
       throw PortalError(kNoPipeWire);
     self->streams_.push_back(std::move(stream));
