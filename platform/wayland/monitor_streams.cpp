@@ -4,10 +4,12 @@
 #include <spa/buffer/meta.h>
 #include <spa/param/video/format-utils.h>
 #include <spa/pod/builder.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <utility>
+
+#include "platform/wayland/buffer_mapping.hpp"
+#include "platform/wayland/stream_params.hpp"
 
 namespace lupe::wayland {
 namespace {
@@ -18,28 +20,6 @@ const char* const kStreamEnded =
 const char* const kNoPipeWire =
     "Tevka - Lupe: Keine Verbindung zu PipeWire, über das der Desktop den Bildschirm zeigt; "
     "die Lupe wird beendet.";
-
-// Room for the pointer's picture in its metadata, which we do not use but
-// the compositor may send: up to 1024 x 1024 pixels (mutter asks for 384 x 384).
-constexpr int cursorMetaSize(int side) {
-  return static_cast<int>(sizeof(spa_meta_cursor) + sizeof(spa_meta_bitmap)) + side * side * 4;
-}
-constexpr int kMostDamageRects = 16;
-
-// The formats whose bytes are our pixels (B, G, R, then alpha or padding).
-const spa_pod* videoFormats(spa_pod_builder& builder) {
-  spa_rectangle size{1280, 1024}, least{1, 1}, most{16384, 16384};
-  spa_fraction rate{0, 1}, slowest{0, 1}, fastest{1000, 1};
-  return static_cast<const spa_pod*>(spa_pod_builder_add_object(
-      &builder, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat,
-      SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video),
-      SPA_FORMAT_mediaSubtype, SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw),
-      SPA_FORMAT_VIDEO_format,
-      SPA_POD_CHOICE_ENUM_Id(3, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx,
-                             SPA_VIDEO_FORMAT_BGRA),
-      SPA_FORMAT_VIDEO_size, SPA_POD_CHOICE_RANGE_Rectangle(&size, &least, &most),
-      SPA_FORMAT_VIDEO_framerate, SPA_POD_CHOICE_RANGE_Fraction(&rate, &slowest, &fastest)));
-}
 
 }  // namespace
 
@@ -61,33 +41,6 @@ struct MonitorStreams::Loop {
     }
   }
 };
-
-// A buffer's memory, mapped by us rather than by PipeWire, which would map
-// every buffer whole and keep all of them resident: we touch only the rows a
-// tick reads, of the one buffer we hold.
-struct Mapping {
-  void* start = nullptr;
-  size_t length = 0;
-  const uint8_t* bytes = nullptr;  // the data, past the page alignment
-
-  static Mapping* of(const spa_data& data) {
-    if (data.type != SPA_DATA_MemFd || data.fd < 0) return nullptr;
-    const long page = ::sysconf(_SC_PAGESIZE);
-    const off_t aligned = static_cast<off_t>(data.mapoffset) & ~static_cast<off_t>(page - 1);
-    const size_t skip = data.mapoffset - static_cast<size_t>(aligned);
-    void* start = ::mmap(nullptr, data.maxsize + skip, PROT_READ, MAP_SHARED,
-                         static_cast<int>(data.fd), aligned);
-    if (start == MAP_FAILED) return nullptr;
-    return new Mapping{start, data.maxsize + skip, static_cast<const uint8_t*>(start) + skip};
-  }
-  ~Mapping() { ::munmap(start, length); }
-};
-
-// The bytes of a buffer's picture: our mapping, or the memory of a MemPtr buffer.
-const uint8_t* bytesOf(const pw_buffer& buffer) {
-  if (const auto* mapping = static_cast<const Mapping*>(buffer.user_data)) return mapping->bytes;
-  return static_cast<const uint8_t*>(buffer.buffer->datas[0].data);
-}
 
 struct MonitorStreams::Stream {
   MonitorStreams& owner;
@@ -133,27 +86,9 @@ struct MonitorStreams::Stream {
 
     uint8_t memory[1024];
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(memory, sizeof(memory));
-    const spa_pod* params[4];
-    // Shared memory only: read in place by the processor, no GPU needed.
-    // As many buffers as the compositor likes: a picture it cannot put into
-    // a free buffer is dropped and not sent again (mutter 43).
-    params[0] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
-        &builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers,
-        SPA_PARAM_BUFFERS_dataType,
-        SPA_POD_CHOICE_FLAGS_Int((1 << SPA_DATA_MemFd) | (1 << SPA_DATA_MemPtr))));
-    params[1] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
-        &builder, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type,
-        SPA_POD_Id(SPA_META_Header), SPA_PARAM_META_size, SPA_POD_Int(sizeof(spa_meta_header))));
-    params[2] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
-        &builder, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type,
-        SPA_POD_Id(SPA_META_Cursor), SPA_PARAM_META_size,
-        SPA_POD_CHOICE_RANGE_Int(cursorMetaSize(64), cursorMetaSize(1), cursorMetaSize(1024))));
-    params[3] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
-        &builder, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type,
-        SPA_POD_Id(SPA_META_VideoDamage), SPA_PARAM_META_size,
-        SPA_POD_CHOICE_RANGE_Int(sizeof(spa_meta_region) * kMostDamageRects,
-                                 sizeof(spa_meta_region), sizeof(spa_meta_region) * kMostDamageRects)));
-    pw_stream_update_params(stream, params, 4);
+    const spa_pod* params[kBufferParams];
+    bufferParams(builder, params);
+    pw_stream_update_params(stream, params, kBufferParams);
   }
 
   // Takes every buffer waiting: the pointer from each one's metadata (a move
