@@ -31,7 +31,11 @@ class WaylandDesktop {
   void press(bool down);      // the left button, where the pointer is
   void tap(uint32_t keysym);  // a key pressed and released
 
-  // The screen as the compositor last showed it; black off the monitors.
+  // Whether the tests' screen cast has shown a picture of every monitor: it
+  // does once the compositor paints anew after the cast began.
+  bool showsEveryMonitor();
+  // The screen as the compositor last showed it; black off the monitors and
+  // where no picture came yet.
   Image screen();
   // The screen cast itself, for a meter that follows every picture.
   wayland::MonitorStreams& streams() { return *streams_; }

@@ -1,6 +1,7 @@
 #include "wayland_session.hpp"
 
 #include <algorithm>
+#include <stdexcept>
 #include <thread>
 
 #include "lupe.hpp"
@@ -45,10 +46,14 @@ Image WaylandSession::read(const Rect& area) {
   return part;
 }
 
+// The pattern repaints itself now and then, which also brings a new screen
+// cast its first pictures.
 void WaylandSession::showPattern() {
   auto& window = patternWindow();
-  if (window && window->running()) return;
-  window = std::make_unique<ChildProcess>(patternWindowExecutable(), std::vector<std::string>{});
+  if (!window || !window->running())
+    window = std::make_unique<ChildProcess>(patternWindowExecutable(), std::vector<std::string>{});
+  if (!pollUntil(10s, [&] { return desktop_.showsEveryMonitor(); }))
+    throw std::runtime_error("the tests' screen cast shows no picture");
   pollUntil(10s, [&] { return !windowOverPattern(desktop_.screen(), desktop_.bounds()); });
 }
 
