@@ -48,12 +48,6 @@ constexpr int kSquare = 64;
   std::exit(1);
 }
 
-// The window over the pattern, the square left out.
-std::optional<Rect> windowOf(const Image& screen) {
-  return windowOverPattern(screen, {0, 0, screen.width(), screen.height()},
-                           {kX - kSquare / 2, kY - kSquare / 2, kSquare, kSquare});
-}
-
 class Meter {
  public:
   Meter(int compositor, std::vector<std::string> command) : compositor_(compositor) {
@@ -62,20 +56,16 @@ class Meter {
         patternWindowExecutable() + " --square " + std::to_string(kX) + " " + std::to_string(kY);
     square_ = popen(pattern.c_str(), "w");
     if (!square_) fail("cannot start the pattern");
-    if (!pollUntil(10s, [&] { return !windowOf(desktop_.screen()); }))
+    if (!pollUntil(10s, [&] {
+          return !windowOverPattern(desktop_, {kX - kSquare / 2, kY - kSquare / 2, kSquare, kSquare});
+        }))
       fail("the pattern does not fill the screen");
     const std::string program = command.front();
     command.erase(command.begin());
     program_ = std::make_unique<ChildProcess>(program, command);
-    std::optional<Rect> last;
-    int still = 0;
-    if (!pollUntil(20s, [&] {
-          const std::optional<Rect> now = windowOf(desktop_.screen());
-          still = now && now == last ? still + 1 : 0;
-          last = now;
-          return still >= 10;
-        }, 50ms))
-      fail("no window appeared");
+    const Rect square{kX - kSquare / 2, kY - kSquare / 2, kSquare, kSquare};
+    const std::optional<Rect> last = awaitStillWindow(desktop_, 20s, square);
+    if (!last) fail("no window appeared");
     const FrameExtents f = WaylandSession::kQtFrame;
     client_ = {last->x + f.left, last->y + f.top, last->width - f.left - f.right,
                last->height - f.top - f.bottom};

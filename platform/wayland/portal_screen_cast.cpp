@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <memory>
 #include <utility>
 
 #include "platform/wayland/restore_token.hpp"
@@ -32,6 +33,9 @@ const char* const kDeclined =
 const char* const kFailed =
     "Tevka - Lupe: Das Portal konnte die Bildschirmfreigabe nicht beginnen; die Lupe wird "
     "beendet.";
+
+// A reply's results, given back when done with.
+using Results = std::unique_ptr<GVariant, void (*)(GVariant*)>;
 
 struct VariantRef {
   GVariant* value = nullptr;
@@ -116,6 +120,21 @@ struct PortalScreenCast::Bus {
     results = answer.results;
     return reply && answer.done;
   }
+
+  // The same, for requests that must be granted: their results, or a
+  // PortalError saying that the user declined or the request failed.
+  Results ask(const char* method, GVariant* (*arguments)(const std::string&, GVariant*),
+              GVariantBuilder* options) {
+    uint32_t code = 2;
+    GVariant* given = nullptr;
+    const bool answered = request(method, arguments, options, code, given);
+    Results results(given, [](GVariant* v) {
+      if (v) g_variant_unref(v);
+    });
+    if (answered && code == kUserCancelled) throw PortalError(kDeclined);
+    if (!answered || code != 0 || !results) throw PortalError(kFailed);
+    return results;
+  }
 };
 
 PortalScreenCast::PortalScreenCast(std::unique_ptr<Bus> bus) : bus_(std::move(bus)) {}
@@ -172,20 +191,15 @@ std::unique_ptr<PortalScreenCast> PortalScreenCast::open(const std::string& toke
 
 void PortalScreenCast::start(const std::string& restoreToken, std::string& newToken) {
   Bus& bus = *bus_;
-  uint32_t code = 2;
-  GVariant* results = nullptr;
-
   GVariantBuilder options;
   g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
   g_variant_builder_add(&options, "{sv}", "session_handle_token",
                         g_variant_new_string(handleToken().c_str()));
-  if (!bus.request("CreateSession",
-                   [](const std::string&, GVariant* o) { return g_variant_new("(@a{sv})", o); },
-                   &options, code, results) || code != 0)
-    throw PortalError(kFailed);
+  const Results made = bus.ask(
+      "CreateSession",
+      [](const std::string&, GVariant* o) { return g_variant_new("(@a{sv})", o); }, &options);
   const char* session = nullptr;
-  if (g_variant_lookup(results, "session_handle", "&s", &session)) bus.session = session;
-  g_variant_unref(results);
+  if (g_variant_lookup(made.get(), "session_handle", "&s", &session)) bus.session = session;
   if (bus.session.empty()) throw PortalError(kFailed);
 
   g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
@@ -197,34 +211,22 @@ void PortalScreenCast::start(const std::string& restoreToken, std::string& newTo
   if (!restoreToken.empty())
     g_variant_builder_add(&options, "{sv}", "restore_token",
                           g_variant_new_string(restoreToken.c_str()));
-  const auto onSession = [](const std::string& s, GVariant* o) {
-    return g_variant_new("(o@a{sv})", s.c_str(), o);
-  };
-  if (!bus.request("SelectSources", onSession, &options, code, results))
-    throw PortalError(kFailed);
-  if (results) g_variant_unref(results);
-  if (code == kUserCancelled) throw PortalError(kDeclined);
-  if (code != 0) throw PortalError(kFailed);
+  bus.ask(
+      "SelectSources",
+      [](const std::string& s, GVariant* o) { return g_variant_new("(o@a{sv})", s.c_str(), o); },
+      &options);
 
   g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
-  if (!bus.request("Start",
-                   [](const std::string& s, GVariant* o) {
-                     return g_variant_new("(os@a{sv})", s.c_str(), "", o);
-                   },
-                   &options, code, results))
-    throw PortalError(kFailed);
-  if (code == kUserCancelled) {
-    if (results) g_variant_unref(results);
-    throw PortalError(kDeclined);
-  }
-  if (code != 0) {
-    if (results) g_variant_unref(results);
-    throw PortalError(kFailed);
-  }
+  const Results started = bus.ask(
+      "Start",
+      [](const std::string& s, GVariant* o) {
+        return g_variant_new("(os@a{sv})", s.c_str(), "", o);
+      },
+      &options);
   const char* token = nullptr;
-  if (g_variant_lookup(results, "restore_token", "&s", &token)) newToken = token;
+  if (g_variant_lookup(started.get(), "restore_token", "&s", &token)) newToken = token;
   GVariantIter* streams = nullptr;
-  if (g_variant_lookup(results, "streams", "a(ua{sv})", &streams)) {
+  if (g_variant_lookup(started.get(), "streams", "a(ua{sv})", &streams)) {
     uint32_t node = 0;
     GVariant* properties = nullptr;
     while (g_variant_iter_loop(streams, "(u@a{sv})", &node, &properties)) {
@@ -235,7 +237,6 @@ void PortalScreenCast::start(const std::string& restoreToken, std::string& newTo
     }
     g_variant_iter_free(streams);
   }
-  g_variant_unref(results);
   if (streams_.empty()) throw PortalError(kFailed);
 }
 

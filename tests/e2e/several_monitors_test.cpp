@@ -1,4 +1,5 @@
-// Two monitors of different sizes side by side (tests/e2e/with-xephyr.sh):
+// Two monitors of different sizes side by side (tests/e2e/with-xephyr.sh on
+// X11, LUPE_WAYLAND_MONITORS="800x600 640x480" on Wayland):
 // with the pointer on each, on the seam and by the area that no monitor
 // shows, every view pixel that shows a monitor shows exactly its screen
 // pixel, and black only lies beyond the desktop and where no monitor is.
@@ -15,7 +16,7 @@ namespace {
 class SeveralMonitors : public ViewOnScreen {};
 
 TEST_F(SeveralMonitors, EachHeadTheSeamAndTheUnshownAreaShowExactly) {
-  ASSERT_EQ(display_->rootRect(), (Rect{0, 0, 1440, 600}))
+  ASSERT_EQ(session_->screenRect(), (Rect{0, 0, 1440, 600}))
       << "not the two-monitor desktop of tests/e2e/with-xephyr.sh";
   shown_ = {{0, 0, 800, 600}, {800, 0, 640, 480}};
   ASSERT_NO_FATAL_FAILURE(startLupe());

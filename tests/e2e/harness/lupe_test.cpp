@@ -68,6 +68,22 @@ void LupeOnScreen::startLupe(const EnvironmentChanges& environment) {
   ASSERT_TRUE(painted) << "the window was not painted, or its picture did not settle";
 }
 
+void LupeOnScreen::expectCleanEnd() {
+  const auto status = lupe_->waitFor(10s);
+  ASSERT_TRUE(status) << "the program still runs 10 s later";
+  EXPECT_TRUE(status->cleanZero()) << status->describe();
+  EXPECT_EQ(lupe_->stderrText(), "");
+}
+
+void LupeOnScreen::expectEndWithLine(const std::string& what) {
+  const auto status = lupe_->waitFor(20s);
+  ASSERT_TRUE(status) << "the program still runs 20 s later";
+  EXPECT_TRUE(status->exited && status->code == 1) << status->describe();
+  const std::string err = lupe_->stderrText();
+  EXPECT_NE(err.find(what), std::string::npos) << err;
+  EXPECT_EQ(err.find('\n'), err.size() - 1) << "not one line: " << err;
+}
+
 WindowGeometry LupeOnScreen::geometry() {
   const auto geometry = session_->geometry();
   if (!geometry) {

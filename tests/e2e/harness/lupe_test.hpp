@@ -37,6 +37,10 @@ class LupeOnScreen : public ::testing::Test {
   Image readInClient(const Rect& r);
   // Clicks the middle of `r`, given in client coordinates.
   void clickInClient(const Rect& r);
+  // Waits for the program to end with status 0 and nothing on stderr.
+  void expectCleanEnd();
+  // Waits for it to end with status 1 and one line on stderr naming `what`.
+  void expectEndWithLine(const std::string& what);
   // A path for a screenshot of this test: "<suite>.<test>-<what>.ppm".
   std::string screenshotPath(const std::string& what) const;
 

@@ -3,7 +3,6 @@
 #include <gio/gio.h>
 
 #include <stdexcept>
-#include <thread>
 
 #include "poll.hpp"
 #include "platform/wayland/monitor_streams.hpp"
@@ -90,14 +89,7 @@ void WaylandDesktop::press(bool down) {
 
 void WaylandDesktop::tap(uint32_t keysym) {
   call("Key", g_variant_new("(ub)", keysym, TRUE));
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
   call("Key", g_variant_new("(ub)", keysym, FALSE));
-}
-
-void WaylandDesktop::click(int x, int y) {
-  movePointer(x, y);
-  press(true);
-  press(false);
 }
 
 Image WaylandDesktop::screen() {

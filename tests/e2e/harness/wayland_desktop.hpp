@@ -27,7 +27,6 @@ class WaylandDesktop {
   Rect bounds() const;
 
   void movePointer(int x, int y);
-  void click(int x, int y);  // the left button, pressed and released
   void press(bool down);      // the left button, where the pointer is
   void tap(uint32_t keysym);  // a key pressed and released
 

@@ -21,17 +21,19 @@ std::unique_ptr<ChildProcess>& patternWindow() {
 
 }  // namespace
 
-std::optional<Rect> windowOverPattern(const Image& screen, const Rect& at, const Rect& ignored) {
-  int left = screen.width(), top = screen.height(), right = -1, bottom = -1;
-  for (int y = 0; y < screen.height(); ++y)
-    for (int x = 0; x < screen.width(); ++x)
-      if (screen.at(x, y) != patternColour(at.x + x, at.y + y) &&
-          !ignored.contains(at.x + x, at.y + y)) {
-        left = std::min(left, x), right = std::max(right, x);
-        top = std::min(top, y), bottom = std::max(bottom, y);
-      }
+std::optional<Rect> windowOverPattern(WaylandDesktop& desktop, const Rect& ignored) {
+  const Image screen = desktop.screen();
+  const Rect at = desktop.bounds();
+  int left = at.x + at.width, top = at.y + at.height, right = -1, bottom = -1;
+  for (const Rect& monitor : desktop.monitors())
+    for (int y = monitor.y; y < monitor.y + monitor.height; ++y)
+      for (int x = monitor.x; x < monitor.x + monitor.width; ++x)
+        if (screen.at(x - at.x, y - at.y) != patternColour(x, y) && !ignored.contains(x, y)) {
+          left = std::min(left, x), right = std::max(right, x);
+          top = std::min(top, y), bottom = std::max(bottom, y);
+        }
   if (right < 0) return std::nullopt;
-  return Rect{at.x + left, at.y + top, right - left + 1, bottom - top + 1};
+  return Rect{left, top, right - left + 1, bottom - top + 1};
 }
 
 WaylandSession::WaylandSession() = default;
@@ -54,7 +56,7 @@ void WaylandSession::showPattern() {
     window = std::make_unique<ChildProcess>(patternWindowExecutable(), std::vector<std::string>{});
   if (!pollUntil(10s, [&] { return desktop_.showsEveryMonitor(); }))
     throw std::runtime_error("the tests' screen cast shows no picture");
-  pollUntil(10s, [&] { return !windowOverPattern(desktop_.screen(), desktop_.bounds()); });
+  pollUntil(10s, [&] { return !windowOverPattern(desktop_); });
 }
 
 void WaylandSession::press() {
@@ -71,23 +73,28 @@ void WaylandSession::releaseAll() {
   if (pressed_) release();
 }
 
-bool WaylandSession::awaitWindow(pid_t, std::chrono::milliseconds timeout) {
-  // The compositor shows a new window growing: it is there once it stands still.
+std::optional<Rect> awaitStillWindow(WaylandDesktop& desktop, std::chrono::milliseconds timeout,
+                                     const Rect& ignored) {
   std::optional<Rect> last;
   int still = 0;
-  return pollUntil(
+  const bool settled = pollUntil(
       timeout,
       [&] {
-        const std::optional<Rect> now = windowOverPattern(desktop_.screen(), desktop_.bounds());
+        const std::optional<Rect> now = windowOverPattern(desktop, ignored);
         still = now && now == last ? still + 1 : 0;
         last = now;
         return still >= 5;
       },
       50ms);
+  return settled ? last : std::nullopt;
+}
+
+bool WaylandSession::awaitWindow(pid_t, std::chrono::milliseconds timeout) {
+  return awaitStillWindow(desktop_, timeout).has_value();
 }
 
 std::optional<WindowGeometry> WaylandSession::geometry() {
-  const std::optional<Rect> outer = windowOverPattern(desktop_.screen(), desktop_.bounds());
+  const std::optional<Rect> outer = windowOverPattern(desktop_);
   const FrameExtents f = kQtFrame;
   if (!outer || outer->width <= f.left + f.right || outer->height <= f.top + f.bottom)
     return std::nullopt;

@@ -34,19 +34,23 @@ class WaylandSession final : public TestSession {
   std::optional<WindowGeometry> geometry() override;
   void requestMove(int x, int y) override;
   void requestMoveResize(int x, int y, int width, int height) override;
-
- private:
-  // Presses at (x, y), drags to (toX, toY) as a hand would and lets go.
+  // Presses the left button at (x, y), drags to (toX, toY) as a hand would
+  // and lets go.
   void drag(int x, int y, int toX, int toY);
 
+ private:
   WaylandDesktop desktop_;
   bool pressed_ = false;
 };
 
-// Where the screen (at `screenRect`) does not show the pattern, `ignored`
-// left out: the outer rectangle of the one window over it; nullopt when the
+// Where the monitors of `desktop` do not show the pattern, `ignored` left
+// out: the outer rectangle of the one window over it; nullopt when the
 // pattern shows everywhere.
-std::optional<Rect> windowOverPattern(const Image& screen, const Rect& screenRect,
-                                      const Rect& ignored = {});
+std::optional<Rect> windowOverPattern(WaylandDesktop& desktop, const Rect& ignored = {});
+// Waits until the one window over the pattern on `desktop` stands still (the
+// compositor shows a new window growing); its outer rectangle, or nullopt
+// when none does within `timeout`.
+std::optional<Rect> awaitStillWindow(WaylandDesktop& desktop, std::chrono::milliseconds timeout,
+                                     const Rect& ignored = {});
 
 }  // namespace lupe::e2e

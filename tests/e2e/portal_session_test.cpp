@@ -1,0 +1,149 @@
+// The magnifier in a GNOME Wayland session (scripts/with-wayland.sh) as only
+// the portal makes it: the permission kept between starts, the window moved
+// and maximised by its view, and one German line when the screen cannot be
+// seen, with no portal session left open.
+#include <sys/stat.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "harness/lupe_test.hpp"
+#include "harness/poll.hpp"
+#include "harness/wayland_session.hpp"
+
+namespace lupe::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string configFolder() {
+  return std::string(std::getenv("XDG_CONFIG_HOME")) + "/tevka-lupe";
+}
+std::string tokenPath() { return configFolder() + "/restore-token"; }
+
+class PortalSession : public LupeOnScreen {
+ protected:
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(LupeOnScreen::SetUp());
+    wayland_ = dynamic_cast<WaylandSession*>(session_.get());
+    if (!wayland_) GTEST_SKIP() << "a Wayland session's own cases";
+  }
+  void TearDown() override {
+    if (wayland_) wayland_->desktop().answer("approve");
+    LupeOnScreen::TearDown();
+  }
+
+  WaylandDesktop& desktop() { return wayland_->desktop(); }
+
+  // Ends the magnifier as the session would; it must close its portal session.
+  void stopLupe() {
+    ::kill(lupe_->pid(), SIGTERM);
+    ASSERT_NO_FATAL_FAILURE(expectCleanEnd());
+    EXPECT_EQ(desktop().openSessions(), 0u);
+  }
+
+  WaylandSession* wayland_ = nullptr;
+};
+
+TEST_F(PortalSession, DraggingTheViewMovesTheWindowAndADoubleClickMaximisesIt) {
+  ASSERT_NO_FATAL_FAILURE(startLupe());
+  const Rect before = geometry().outer();
+  // A point of the view clear of the buttons over its top-left corner.
+  const int x = before.x + before.width * 3 / 4, y = before.y + before.height * 3 / 4;
+  wayland_->drag(x, y, x + 200, y + 150);
+  EXPECT_TRUE(pollUntil(5s, [&] {
+    const Rect now = geometry().outer();
+    return now.x == before.x + 200 && now.y == before.y + 150;
+  })) << "from " << before.describe() << " to " << geometry().outer().describe();
+
+  std::this_thread::sleep_for(200ms);
+  session_->click(x + 200, y + 150);
+  session_->click(x + 200, y + 150);
+  const Rect monitor = desktop().monitors().front();
+  EXPECT_TRUE(pollUntil(5s, [&] {
+    const Rect now = geometry().outer();
+    return now.width == monitor.width && now.height >= monitor.height - WaylandSession::kQtFrame.top;
+  })) << geometry().outer().describe();
+  stopLupe();
+}
+
+TEST_F(PortalSession, TheSecondStartAsksNothingAndTheTokenIsTheUsersAlone) {
+  std::remove(tokenPath().c_str());
+  const unsigned before = desktop().asks();
+  // The first start asks; the kept token answers the second; one the portal
+  // does not know makes it ask again.
+  const struct {
+    const char* token;  // written before the start; nullptr: as the last start left it
+    unsigned asks;
+  } starts[] = {{nullptr, before + 1}, {nullptr, before + 1}, {"not-a-token", before + 2}};
+  for (const auto& start : starts) {
+    if (start.token) std::ofstream(tokenPath()) << start.token << '\n';
+    ASSERT_NO_FATAL_FAILURE(startLupe());
+    ASSERT_NO_FATAL_FAILURE(stopLupe());
+    EXPECT_EQ(desktop().asks(), start.asks) << "token " << (start.token ? start.token : "kept");
+  }
+  struct stat token{}, folder{};
+  ASSERT_EQ(::stat(tokenPath().c_str(), &token), 0);
+  ASSERT_EQ(::stat(configFolder().c_str(), &folder), 0);
+  EXPECT_EQ(token.st_mode & 0777, 0600u);
+  EXPECT_EQ(folder.st_mode & 0777, 0700u);
+}
+
+// A session bus of its own that offers no portal; its address.
+std::string busWithoutPortal(std::unique_ptr<ChildProcess>& bus) {
+  const std::string config = artifactPath("bare-bus.conf");
+  std::ofstream(config) << "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
+                           "<auth>EXTERNAL</auth><policy context=\"default\">"
+                           "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                           "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
+  bus = std::make_unique<ChildProcess>(
+      "/usr/bin/dbus-daemon",
+      std::vector<std::string>{"--config-file=" + config, "--nofork", "--print-address"});
+  std::string address;
+  pollUntil(5s, [&] { return (address = bus->stdoutText()).find('\n') != std::string::npos; });
+  return address.substr(0, address.find('\n'));
+}
+
+TEST_F(PortalSession, WhereTheScreenCannotBeSeenItEndsWithALineAndLeavesNoSession) {
+  std::unique_ptr<ChildProcess> bus;
+  const struct {
+    const char* what;
+    std::function<void()> act;  // starts the program and ends its sight
+    const char* line;
+  } cases[] = {
+      {"the user declines",
+       [this] {
+         std::remove(tokenPath().c_str());
+         desktop().answer("decline");
+         lupe_ = launchLupe();
+       },
+       "abgelehnt"},
+      {"the desktop ends the sharing",
+       [this] {
+         ASSERT_NO_FATAL_FAILURE(startLupe());
+         desktop().endStreams();
+       },
+       "Bildschirmfreigabe beendet"},
+      {"no portal on the bus",
+       [this, &bus] {
+         lupe_ = launchLupe({{"DBUS_SESSION_BUS_ADDRESS", busWithoutPortal(bus)}});
+       },
+       "fehlt das Portal zur Bildschirmfreigabe"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_NO_FATAL_FAILURE(c.act());
+    ASSERT_NO_FATAL_FAILURE(expectEndWithLine(c.line));
+    EXPECT_EQ(desktop().openSessions(), 0u);
+    desktop().answer("approve");
+  }
+}
+
+}  // namespace
+}  // namespace lupe::e2e
