@@ -110,8 +110,19 @@ std::string busWithoutPortal(std::unique_ptr<ChildProcess>& bus) {
   return address.substr(0, address.find('\n'));
 }
 
+// A portal on that bus whose desktop gives no pointer position; its address.
+std::string portalWithoutPointer(std::unique_ptr<ChildProcess>& bus,
+                                 std::unique_ptr<ChildProcess>& portal) {
+  const std::string address = busWithoutPortal(bus);
+  portal = std::make_unique<ChildProcess>(
+      "/usr/bin/python3", std::vector<std::string>{LUPE_TEST_PORTAL, "--portal-without-pointer"},
+      EnvironmentChanges{{"DBUS_SESSION_BUS_ADDRESS", address}});
+  pollUntil(5s, [&] { return portal->stdoutText().find("ready") != std::string::npos; });
+  return address;
+}
+
 TEST_F(PortalSession, WhereTheScreenCannotBeSeenItEndsWithALineAndLeavesNoSession) {
-  std::unique_ptr<ChildProcess> bus;
+  std::unique_ptr<ChildProcess> bus, portal;
   const struct {
     const char* what;
     std::function<void()> act;  // starts the program and ends its sight
@@ -135,6 +146,11 @@ TEST_F(PortalSession, WhereTheScreenCannotBeSeenItEndsWithALineAndLeavesNoSessio
          lupe_ = launchLupe({{"DBUS_SESSION_BUS_ADDRESS", busWithoutPortal(bus)}});
        },
        "fehlt das Portal zur Bildschirmfreigabe"},
+      {"a portal without the pointer's position",
+       [this, &bus, &portal] {
+         lupe_ = launchLupe({{"DBUS_SESSION_BUS_ADDRESS", portalWithoutPointer(bus, portal)}});
+       },
+       "nennt die Position des Mauszeigers nicht"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

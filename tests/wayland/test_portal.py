@@ -10,6 +10,9 @@ started with restore data counts as one that did not ask.
 The control (org.tevka.LupeTest) moves the pointer, presses buttons and keys
 through mutter's RemoteDesktop, hands the tests a screen-cast stream of
 their own, and lets them end the portal's streams or count what is open.
+
+Started with --portal-without-pointer, it stands in for a whole portal whose
+desktop gives no pointer position with its streams, as wlroots' does.
 """
 import os
 import sys
@@ -50,6 +53,11 @@ INTERFACES = Gio.DBusNodeInfo.new_for_xml("""
   <interface name="org.freedesktop.impl.portal.Session">
     <method name="Close"/>
     <signal name="Closed"/>
+    <property name="version" type="u" access="read"/>
+  </interface>
+  <interface name="org.freedesktop.portal.ScreenCast">
+    <property name="AvailableSourceTypes" type="u" access="read"/>
+    <property name="AvailableCursorModes" type="u" access="read"/>
     <property name="version" type="u" access="read"/>
   </interface>
   <interface name="org.tevka.LupeTest">
@@ -276,18 +284,27 @@ def dispatch(_bus, _sender, _path, interface, method, args, invocation):
         invocation.return_dbus_error("org.tevka.LupeTest.Error", str(error))
 
 
-def portal_property(_bus, _sender, _path, _iface, name):
-    return GLib.Variant("u", {"AvailableSourceTypes": 1, "AvailableCursorModes": 7,
+def portal_property(_bus, _sender, _path, interface, name):
+    # Hidden and embedded only, without metadata, where the desktop lacks it.
+    cursor_modes = 7 if interface.startswith("org.freedesktop.impl") else 3
+    return GLib.Variant("u", {"AvailableSourceTypes": 1, "AvailableCursorModes": cursor_modes,
                               "version": 4}[name])
 
 
 def main():
-    bus.register_object(PORTAL_PATH,
-                        INTERFACES.lookup_interface("org.freedesktop.impl.portal.ScreenCast"),
-                        dispatch, portal_property, None)
-    bus.register_object(CONTROL_PATH, INTERFACES.lookup_interface(CONTROL_NAME), dispatch,
-                        None, None)
-    for name in (BACKEND_NAME, CONTROL_NAME):
+    if "--portal-without-pointer" in sys.argv:
+        names = ("org.freedesktop.portal.Desktop",)
+        bus.register_object(PORTAL_PATH,
+                            INTERFACES.lookup_interface("org.freedesktop.portal.ScreenCast"),
+                            None, portal_property, None)
+    else:
+        names = (BACKEND_NAME, CONTROL_NAME)
+        bus.register_object(PORTAL_PATH,
+                            INTERFACES.lookup_interface("org.freedesktop.impl.portal.ScreenCast"),
+                            dispatch, portal_property, None)
+        bus.register_object(CONTROL_PATH, INTERFACES.lookup_interface(CONTROL_NAME), dispatch,
+                            None, None)
+    for name in names:
         reply = call(("org.freedesktop.DBus", "/org/freedesktop/DBus"), "org.freedesktop.DBus",
                      "RequestName", GLib.Variant("(su)", (name, 4)), "(u)")[0]
         if reply != 1:
