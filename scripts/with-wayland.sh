@@ -3,8 +3,9 @@
 #   scripts/with-wayland.sh CMD [ARGS...]
 # A private session bus, PipeWire with WirePlumber, mutter as a headless
 # Wayland compositor (no X11, software rendering; one virtual monitor of
-# 1280x1024, or those named in LUPE_WAYLAND_MONITORS, e.g. "1280x1024 800x600")
-# and xdg-desktop-portal with the tests' own ScreenCast backend, which
+# 1280x1024, or those named in LUPE_WAYLAND_MONITORS, e.g. "1280x1024 800x600",
+# each at the integer scale LUPE_WAYLAND_SCALE, 1 unless set) and
+# xdg-desktop-portal with the tests' own ScreenCast backend, which
 # approves without a dialog. CMD sees WAYLAND_DISPLAY and no DISPLAY, a
 # private XDG_RUNTIME_DIR and XDG_CONFIG_HOME, and LUPE_WAYLAND_LOGS, the
 # folder of the stack's logs. Everything is stopped afterwards, also when CMD
@@ -80,10 +81,29 @@ start wireplumber wireplumber
 
 monitors=()
 for size in ${LUPE_WAYLAND_MONITORS:-1280x1024}; do monitors+=(--virtual-monitor "$size"); done
-start mutter env ${LUPE_MUTTER_ENV:-} mutter --headless --wayland --no-x11 --wayland-display wayland-lupe "${monitors[@]}"
+# Windows appear at once: the opening animation would show a growing window
+# for several of the compositor's slow software-rendered frames.
+start mutter env MUTTER_DEBUG_DISABLE_ANIMATIONS=1 ${LUPE_MUTTER_ENV:-} mutter --headless --wayland --no-x11 --wayland-display wayland-lupe "${monitors[@]}"
 wait_for_name org.gnome.Mutter.RemoteDesktop || fail "mutter did not come up" mutter
 [ -S "$XDG_RUNTIME_DIR/wayland-lupe" ] || fail "mutter has no Wayland socket" mutter
 export WAYLAND_DISPLAY=wayland-lupe
+if [ "${LUPE_WAYLAND_SCALE:-1}" != 1 ]; then
+  # As the desktop's settings would: every monitor where it is, scaled.
+  /usr/bin/python3 - "$LUPE_WAYLAND_SCALE" <<'SCALE' || fail "mutter did not take the scale" mutter
+import sys
+from gi.repository import Gio, GLib
+config = Gio.DBusProxy.new_for_bus_sync(
+    Gio.BusType.SESSION, 0, None, "org.gnome.Mutter.DisplayConfig",
+    "/org/gnome/Mutter/DisplayConfig", "org.gnome.Mutter.DisplayConfig", None)
+serial, monitors, logical, _ = config.call_sync("GetCurrentState", None, 0, -1, None).unpack()
+modes = {m[0][0]: next(mode[0] for mode in m[1] if mode[6].get("is-current")) for m in monitors}
+placed = [(x, y, float(sys.argv[1]), transform, primary,
+           [(connector[0], modes[connector[0]], {}) for connector in connectors])
+          for x, y, _, transform, primary, connectors, _ in logical]
+config.call_sync("ApplyMonitorsConfig", GLib.Variant(
+    "(uua(iiduba(ssa{sv}))a{sv})", (serial, 1, placed, {})), 0, -1, None)
+SCALE
+fi
 
 export XDG_CURRENT_DESKTOP=lupetest
 start portal-backend /usr/bin/python3 "$here/../tests/wayland/test_portal.py"

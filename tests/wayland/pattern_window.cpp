@@ -33,10 +33,14 @@ class PatternWindow final : public QRasterWindow {
   explicit PatternWindow(QScreen* screen) {
     setScreen(screen);
     const QRect place = screen->geometry();
-    image_ = QImage(place.size(), QImage::Format_RGB32);
-    for (int y = 0; y < place.height(); ++y) {
+    // Drawn per device pixel on a scaled monitor: the pattern belongs to the
+    // screen's own pixels, which mutter places by its physical layout.
+    const qreal scale = screen->devicePixelRatio();
+    image_ = QImage(place.size() * scale, QImage::Format_RGB32);
+    image_.setDevicePixelRatio(scale);
+    for (int y = 0; y < image_.height(); ++y) {
       auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
-      for (int x = 0; x < place.width(); ++x)
+      for (int x = 0; x < image_.width(); ++x)
         row[x] = 0xff000000u | lupe::e2e::patternColour(place.x() + x, place.y() + y);
     }
     setGeometry(place);
