@@ -66,7 +66,7 @@ class Meter {
     const Rect square{kX - kSquare / 2, kY - kSquare / 2, kSquare, kSquare};
     const std::optional<Rect> last = awaitStillWindow(desktop_, 20s, square);
     if (!last) fail("no window appeared");
-    const FrameExtents f = WaylandSession::kQtFrame;
+    const FrameExtents f = qtFrame(1);
     client_ = {last->x + f.left, last->y + f.top, last->width - f.left - f.right,
                last->height - f.top - f.bottom};
     say("quiet");  // from now on the compositor paints only for the magnifier and the square

@@ -1,6 +1,7 @@
 #include "wayland_session.hpp"
 
 #include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
 #include <thread>
 
@@ -36,7 +37,9 @@ std::optional<Rect> windowOverPattern(WaylandDesktop& desktop, const Rect& ignor
   return Rect{left, top, right - left + 1, bottom - top + 1};
 }
 
-WaylandSession::WaylandSession() = default;
+WaylandSession::WaylandSession() {
+  if (const char* scale = std::getenv("LUPE_WAYLAND_SCALE")) scale_ = std::max(1, std::atoi(scale));
+}
 
 Image WaylandSession::read(const Rect& area) {
   const Image all = desktop_.screen();
@@ -95,7 +98,7 @@ bool WaylandSession::awaitWindow(pid_t, std::chrono::milliseconds timeout) {
 
 std::optional<WindowGeometry> WaylandSession::geometry() {
   const std::optional<Rect> outer = windowOverPattern(desktop_);
-  const FrameExtents f = kQtFrame;
+  const FrameExtents f = frame();
   if (!outer || outer->width <= f.left + f.right || outer->height <= f.top + f.bottom)
     return std::nullopt;
   return WindowGeometry{{outer->x + f.left, outer->y + f.top, outer->width - f.left - f.right,
@@ -119,7 +122,8 @@ void WaylandSession::requestMove(int x, int y) {
   const std::optional<WindowGeometry> now = geometry();
   if (!now) return;
   const Rect outer = now->outer();
-  drag(outer.x + 60, outer.y + kQtFrame.top / 2, x + 60, y + kQtFrame.top / 2);
+  const int grip = frame().top / 2;
+  drag(outer.x + 60, outer.y + grip, x + 60, y + grip);
 }
 
 // Moves by the title bar, then drags the frame's bottom-right corner.

@@ -8,6 +8,10 @@
 
 namespace lupe::e2e {
 
+// Qt's frame on GNOME: a title bar of 30 pixels, borders of 3, each times
+// the monitors' scale.
+inline FrameExtents qtFrame(int scale) { return {3 * scale, 3 * scale, 30 * scale, 3 * scale}; }
+
 // The GNOME Wayland session of scripts/with-wayland.sh: the pattern shown by
 // a fullscreen window on every monitor, the pointer and keys through mutter's
 // remote desktop, the screen read through the tests' own screen cast. The
@@ -15,12 +19,12 @@ namespace lupe::e2e {
 // the frame Qt draws (mutter draws none for Wayland clients).
 class WaylandSession final : public TestSession {
  public:
-  // Qt's frame on GNOME: a title bar of 30 pixels, borders of 3.
-  static constexpr FrameExtents kQtFrame{3, 3, 30, 3};
-
   WaylandSession();  // throws std::runtime_error outside such a session
 
   WaylandDesktop& desktop() { return desktop_; }
+  // The monitors' scale, as scripts/with-wayland.sh was told it.
+  int scale() const { return scale_; }
+  FrameExtents frame() const { return qtFrame(scale_); }
 
   Rect screenRect() override { return desktop_.bounds(); }
   Image read(const Rect& area) override;
@@ -40,6 +44,7 @@ class WaylandSession final : public TestSession {
 
  private:
   WaylandDesktop desktop_;
+  int scale_ = 1;
   bool pressed_ = false;
 };
 
