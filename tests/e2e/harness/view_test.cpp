@@ -39,8 +39,9 @@ FrameExtents programFrame(const WindowGeometry& geometry) {
 
 }  // namespace
 
-ViewModel ViewOnScreen::model(int zoom) {
-  WindowGeometry laidOut = geometry();
+ViewModel ViewOnScreen::model(int zoom) { return modelOf(geometry(), zoom); }
+
+ViewModel ViewOnScreen::modelOf(WindowGeometry laidOut, int zoom) const {
   laidOut.frame = programFrame(laidOut);
   const Rect outer = laidOut.outer();
   ViewModel m = ViewModel::forOuterSize(outer.width, outer.height, zoom);
@@ -135,10 +136,14 @@ void ViewOnScreen::compareView(const std::string& what, int x, int y, int zoom,
   const bool settled = pollUntil(
       5s,
       [&] {
-        client = geometry().client;
-        actual = readClient();
+        // One look for the window and its pixels: on Wayland the screen cast
+        // may lack the window for a picture while it moves.
+        const std::optional<WindowGeometry> now = session_->geometry();
+        if (!now) return false;
+        client = now->client;
+        actual = session_->read(client.intersected(screen));
         if (actual.width() != client.width || actual.height() != client.height) return false;
-        const ViewModel m = model(zoom);
+        const ViewModel m = modelOf(*now, zoom);
         const Rect source = m.source(x, y);
         // Off the root the view shows black: those pixels are never read here.
         Image onRoot(source.width, source.height);

@@ -16,6 +16,7 @@ class ViewOnScreen : public LupeOnScreen {
  protected:
   // The model for the window's outer size now, with `marker_` over it.
   ViewModel model(int zoom = 3);
+  ViewModel modelOf(WindowGeometry laidOut, int zoom) const;
 
   // Moves the window's frame into the screen's top-left corner and waits
   // until it is there. Use with ASSERT_NO_FATAL_FAILURE.
