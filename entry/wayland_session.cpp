@@ -16,6 +16,7 @@
 #include "platform/controls/form_runtime.hpp"
 #include "platform/emulation/emulated_desktop.hpp"
 #include "platform/qt/close_on_signals.hpp"
+#include "platform/qt/lost_display.hpp"
 #include "platform/qt/qt_backend.hpp"
 #include "platform/wayland/wayland_environment.hpp"
 #include "platform/wayland/wayland_screen_source.hpp"
@@ -34,6 +35,7 @@ int runInWaylandSession(int argc, char** argv) {
   QApplication::setApplicationVersion(version::kProductVersion);
   // The compositor finds our name and icon through the desktop entry.
   QGuiApplication::setDesktopFileName(QStringLiteral("de.tevka.Lupe"));
+  qt::endOnLostDisplay();
 
   std::unique_ptr<wayland::WaylandScreenSource> screen;
   try {

@@ -7,9 +7,10 @@
 # each at the integer scale LUPE_WAYLAND_SCALE, 1 unless set) and
 # xdg-desktop-portal with the tests' own ScreenCast backend, which
 # approves without a dialog. CMD sees WAYLAND_DISPLAY and no DISPLAY, a
-# private XDG_RUNTIME_DIR and XDG_CONFIG_HOME, and LUPE_WAYLAND_LOGS, the
-# folder of the stack's logs. Everything is stopped afterwards, also when CMD
-# fails or this script is interrupted; the exit status is CMD's.
+# private XDG_RUNTIME_DIR and XDG_CONFIG_HOME, LUPE_WAYLAND_LOGS, the folder
+# of the stack's logs, and LUPE_WAYLAND_COMPOSITOR, mutter's process id.
+# Everything is stopped afterwards, also when CMD fails or this script is
+# interrupted; the exit status is CMD's.
 set -u
 
 if [ $# -eq 0 ]; then
@@ -86,7 +87,7 @@ for size in ${LUPE_WAYLAND_MONITORS:-1280x1024}; do monitors+=(--virtual-monitor
 start mutter env MUTTER_DEBUG_DISABLE_ANIMATIONS=1 ${LUPE_MUTTER_ENV:-} mutter --headless --wayland --no-x11 --wayland-display wayland-lupe "${monitors[@]}"
 wait_for_name org.gnome.Mutter.RemoteDesktop || fail "mutter did not come up" mutter
 [ -S "$XDG_RUNTIME_DIR/wayland-lupe" ] || fail "mutter has no Wayland socket" mutter
-export WAYLAND_DISPLAY=wayland-lupe
+export WAYLAND_DISPLAY=wayland-lupe LUPE_WAYLAND_COMPOSITOR=${pids[-1]}
 if [ "${LUPE_WAYLAND_SCALE:-1}" != 1 ]; then
   # As the desktop's settings would: every monitor where it is, scaled.
   /usr/bin/python3 - "$LUPE_WAYLAND_SCALE" <<'SCALE' || fail "mutter did not take the scale" mutter

@@ -11,15 +11,22 @@ namespace {
 
 QtMessageHandler previousHandler = nullptr;
 
+[[noreturn]] void endWith(const char* line) {
+  std::fputs(line, stderr);
+  std::fflush(stderr);
+  std::_Exit(1);
+}
+
 void handleMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-  if (message.contains(QLatin1String("X11 connection broke"))) {
-    std::fputs(
+  if (message.contains(QLatin1String("X11 connection broke")))
+    endWith(
         "Tevka - Lupe: Die Verbindung zum X-Server ist abgebrochen (X-Server beendet oder "
-        "Fenster zwangsweise geschlossen); die Lupe wird beendet.\n",
-        stderr);
-    std::fflush(stderr);
-    std::_Exit(1);
-  }
+        "Fenster zwangsweise geschlossen); die Lupe wird beendet.\n");
+  // Qt's words for a compositor that went away or closed our connection.
+  if (message.contains(QLatin1String("The Wayland connection")))
+    endWith(
+        "Tevka - Lupe: Die Verbindung zum Wayland-Compositor ist abgebrochen (Sitzung "
+        "beendet oder Compositor abgestürzt); die Lupe wird beendet.\n");
   if (previousHandler) previousHandler(type, context, message);
 }
 

@@ -169,5 +169,15 @@ TEST_F(PortalSession, WhereTheScreenCannotBeSeenItEndsWithALineAndLeavesNoSessio
   }
 }
 
+// Run in a session of its own: the compositor does not come back.
+class CompositorGone : public PortalSession {};
+
+TEST_F(CompositorGone, TheProgramEndsWithALineAndLeavesNoSession) {
+  ASSERT_NO_FATAL_FAILURE(startLupe());
+  ::kill(std::atoi(std::getenv("LUPE_WAYLAND_COMPOSITOR")), SIGKILL);
+  ASSERT_NO_FATAL_FAILURE(expectEndWithLine("Verbindung zum Wayland-Compositor ist abgebrochen"));
+  EXPECT_TRUE(pollUntil(5s, [&] { return desktop().openSessions() == 0u; }));
+}
+
 }  // namespace
 }  // namespace lupe::e2e
