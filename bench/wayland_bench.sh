@@ -3,8 +3,9 @@
 # one monitor of 1280 x 1024) through the compositor's own screen cast: the
 # default window at zoom 3 with everything still, with a 64 x 64 square under
 # the pointer changing its colour 60 times a second (and then the latency of
-# single changes), and with the pointer moving every 25 ms. See
-# wayland_meter.cpp for what each figure is.
+# single changes), and with the pointer moving every 25 ms; then maximised,
+# still and with the pointer moving. See wayland_meter.cpp for what each
+# figure is.
 #   bench/wayland_bench.sh [--seconds S] [--changes N] [-- COMMAND ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,10 +31,12 @@ meter=build/bench/wayland_meter
 compositor=$(pgrep -x -n mutter)
 
 echo "# ${command[*]} on GNOME's mutter $(mutter --version | awk '{print $2; exit}'), headless, $seconds s per case"
-for scene in still square moving; do
+for run in "still no" "square no" "moving no" "still yes" "moving yes"; do
+  read -r scene maximise <<<"$run"
   n=0
   [ "$scene" = square ] && n=$changes
   result=$("$meter" --compositor-pid "$compositor" --seconds "$seconds" --changes "$n" \
-    --scene "$scene" -- "${command[@]}" | tr '\n' ' ') || result=failed
-  printf '%-28s %s\n' "$scene, window, zoom 3" "$result"
+    --scene "$scene" --maximise "$maximise" -- "${command[@]}" | tr '\n' ' ') || result=failed
+  printf '%-28s %s\n' "$scene, $([ "$maximise" = yes ] && echo maximised || echo window), zoom 3" \
+    "$result"
 done

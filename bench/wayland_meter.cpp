@@ -1,7 +1,7 @@
 // Measures a magnifier in the GNOME Wayland session of scripts/with-wayland.sh,
 // from outside, through the compositor's own screen cast:
 //   wayland_meter --compositor-pid PID [--seconds S] [--changes N]
-//                 [--scene still|square|moving] -- COMMAND ...
+//                 [--scene still|square|moving] [--maximise yes|no] -- COMMAND ...
 // Shows the test pattern with a 64 x 64 square under the pointer, starts
 // COMMAND, finds its window (where the screen leaves the pattern) and
 // reports over S seconds: the frames it shows per second (its client area
@@ -10,6 +10,8 @@
 // times, the latency from a change of the square's colour to the view
 // showing it. The scene while the CPU is measured: all still, the square
 // changing its colour 60 times a second, or the pointer moving every 25 ms.
+// Maximised (by a double-click on its view, as a user would) the window
+// covers the square: the view shows the magnifier itself, and no latency.
 #include <poll.h>
 
 #include <algorithm>
@@ -50,7 +52,8 @@ constexpr int kSquare = 64;
 
 class Meter {
  public:
-  Meter(int compositor, std::vector<std::string> command) : compositor_(compositor) {
+  Meter(int compositor, std::vector<std::string> command, bool maximise)
+      : compositor_(compositor) {
     desktop_.movePointer(kX, kY);
     const std::string pattern =
         patternWindowExecutable() + " --square " + std::to_string(kX) + " " + std::to_string(kY);
@@ -73,6 +76,7 @@ class Meter {
     const ViewModel model = ViewModel::forOuterSize(last->width, last->height);
     // Just off the crosshair, inside the square's enlargement.
     probe_ = {client_.x + model.lineX + 6, client_.y + model.lineY + 6};
+    if (maximise) maximiseByDoubleClick(model);
   }
   ~Meter() {
     program_.reset();
@@ -154,6 +158,24 @@ class Meter {
   }
 
  private:
+  // As a user would: a double-click on the view. The window then covers the
+  // monitor, the square and the pattern with it; the pointer stays on it.
+  void maximiseByDoubleClick(const ViewModel& model) {
+    const Rect monitor = desktop_.monitors().front();
+    desktop_.movePointer(client_.x + model.lineX / 2, client_.y + model.lineY / 2);
+    std::this_thread::sleep_for(200ms);
+    for (int click = 0; click < 4; ++click) desktop_.press(click % 2 == 0);
+    if (!pollUntil(10s, [&] {
+          const std::optional<Rect> now = windowOverPattern(desktop_);
+          return now && now->width == monitor.width && now->height == monitor.height;
+        }))
+      fail("the window did not maximise");
+    std::this_thread::sleep_for(1s);
+    const int title = qtFrame(1).top;
+    client_ = {monitor.x, monitor.y + title, monitor.width, monitor.height - title};
+    desktop_.movePointer(kX, kY);
+  }
+
   void say(const char* line) {
     std::fprintf(square_, "%s\n", line);
     std::fflush(square_);
@@ -197,6 +219,7 @@ class Meter {
 
 int main(int argc, char** argv) {
   int compositor = 0, changes = 0;
+  bool maximise = false;
   double seconds = 8;
   std::string scene = "still";
   std::vector<std::string> command;
@@ -211,10 +234,11 @@ int main(int argc, char** argv) {
     else if (arg == "--seconds") seconds = std::atof(argv[++i]);
     else if (arg == "--changes") changes = std::atoi(argv[++i]);
     else if (arg == "--scene") scene = argv[++i];
+    else if (arg == "--maximise") maximise = std::string(argv[++i]) == "yes";
     else fail("unknown option " + arg);
   }
   if (command.empty() || compositor <= 0) fail("usage: see the head of wayland_meter.cpp");
-  Meter meter(compositor, command);
+  Meter meter(compositor, command, maximise);
   meter.measure(scene, seconds);
   if (changes > 0) meter.latency(changes);
   meter.memory();
