@@ -85,12 +85,16 @@ void LupeOnScreen::expectEndWithLine(const std::string& what) {
 }
 
 WindowGeometry LupeOnScreen::geometry() {
-  const auto geometry = session_->geometry();
-  if (!geometry) {
-    ADD_FAILURE() << "the window's geometry cannot be read";
-    return {};
+  std::optional<WindowGeometry> geometry = session_->geometry();
+  if (geometry) return *geometry;
+  // The sanitized runs saw a Wayland screen-cast picture without the window
+  // now and then; only a window missing from the pictures for long fails.
+  if (pollUntil(2s, [&] { return (geometry = session_->geometry()).has_value(); })) {
+    std::cerr << "note: the window's geometry could be read only on a later look\n";
+    return *geometry;
   }
-  return *geometry;
+  ADD_FAILURE() << "the window's geometry cannot be read";
+  return {};
 }
 
 Image LupeOnScreen::readClient() {
