@@ -55,11 +55,10 @@ void ViewOnScreen::moveWindowToTopLeft() {
   session_->requestMove(0, 0);
   // A move keeps the size: until it shows so, the screen is not all read
   // anew (on Wayland, each monitor's picture comes on its own).
-  // A picture of the Wayland screen cast may lack the window while it moves.
   ASSERT_TRUE(pollUntil(5s,
                         [&] {
-                          const std::optional<WindowGeometry> now = session_->geometry();
-                          return now && now->outer() == Rect{0, 0, before.width, before.height};
+                          const Rect outer = geometry().outer();
+                          return outer == Rect{0, 0, before.width, before.height};
                         }))
       << "the window manager did not move the window to (0, 0); it is at "
       << geometry().outer().describe();
