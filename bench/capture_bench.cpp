@@ -107,8 +107,7 @@ void BM_Pointer(benchmark::State& state) {
     state.SkipWithError(("no pointer measured: " + problem).c_str());
     return;
   }
-  int32_t x = 0, y = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(source->pointer(x, y));
+  for (auto _ : state) benchmark::DoNotOptimize(source->pointer());
 }
 
 // The source rectangles of the default window's tick (240 x 113 and

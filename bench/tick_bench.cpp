@@ -50,15 +50,11 @@ BENCHMARK(BM_MemcpyViewBytes);
 class EveryTickWhole final : public lupe::ScreenSource {
  public:
   explicit EveryTickWhole(lupe::ScreenSource& screen) : screen_(screen) {}
-  lupe::PixelRect bounds() override { return screen_.bounds(); }
-  bool read(const lupe::PixelRect& area, lupe::RasterView out) override {
-    return screen_.read(area, out);
+  lupe::ScreenLook look() override {
+    lupe::ScreenLook look = screen_.look();
+    look.changes.addEverything();
+    return look;
   }
-  bool readInPlace(const lupe::PixelRect& area, lupe::ConstRasterView& out) override {
-    return screen_.readInPlace(area, out);
-  }
-  bool pointer(int32_t& x, int32_t& y) override { return screen_.pointer(x, y); }
-  bool leftButtonHeld() override { return screen_.leftButtonHeld(); }
 
  private:
   lupe::ScreenSource& screen_;

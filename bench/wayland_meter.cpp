@@ -187,10 +187,10 @@ class Meter {
     pollfd descriptor{streams.eventDescriptor(), POLLIN, 0};
     ::poll(&descriptor, 1, milliseconds);
     streams.dispatch();
-    ChangedArea told;
-    std::vector<PixelRect> untold;
-    streams.takeChanges(told, untold);
-    return !told.empty() || !untold.empty();
+    ChangedArea damage;
+    std::vector<PixelRect> withoutDamage;
+    streams.takeDamage(damage, withoutDamage);
+    return !damage.empty() || !withoutDamage.empty();
   }
 
   const ConstRasterView& picture() { return desktop_.streams().frames().front().pixels; }

@@ -1,64 +1,88 @@
-// The program in an X11 session: checks that the screen can be read, wires
-// the Qt backend to the X11 screen source, makes frmLupe and runs it.
-#include <csignal>
+// The X11 session: the root window read through xcb, each view shown from
+// its shared memory in a native window, the window manager's frame and the
+// pointer's buttons from the X server.
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <memory>
 
-#include <QApplication>
+#include <QSocketNotifier>
 
-#include "app/frm_lupe.hpp"
-#include "app/version_info.hpp"
-#include "platform/controls/form_runtime.hpp"
-#include "platform/emulation/emulated_desktop.hpp"
-#include "platform/qt/close_on_signals.hpp"
-#include "platform/qt/lost_display.hpp"
+#include "entry/session_ending.hpp"
+#include "entry/sessions.hpp"
 #include "platform/qt/qt_backend.hpp"
 #include "platform/x11/frame_extents.hpp"
-#include "platform/x11/x11_view_output.hpp"
+#include "platform/x11/pointer_buttons.hpp"
 #include "platform/x11/x11_environment.hpp"
 #include "platform/x11/x11_screen_source.hpp"
-#include "entry/sessions.hpp"
+#include "platform/x11/x11_view_output.hpp"
 
 namespace lupe {
+namespace {
 
-int runInX11Session(int argc, char** argv) {
-  // Only an X11 display lets us read other programs' windows; ask for it
-  // before Qt, whose failure to find one would abort with a core dump.
-  if (const std::string problem = lupe::x11::displayProblem(); !problem.empty())
-    return failToStart(problem.c_str());
-  setenv("QT_QPA_PLATFORM", "xcb", 1);
-  // A server that goes away must end us with our message, not a SIGPIPE.
-  std::signal(SIGPIPE, SIG_IGN);
+const char* const kWindowDestroyed =
+    "Tevka - Lupe: Das Fenster der Lupe wurde von einem anderen Programm geschlossen; die Lupe "
+    "wird beendet.";
 
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QString::fromUtf8("Tevka - Lupe"));
-  QApplication::setApplicationVersion(lupe::version::kProductVersion);
-  lupe::qt::endOnLostDisplay();
+class X11Session final : public SessionKind {
+ public:
+  const char* qtPlatform() const override { return "xcb"; }
+  // Only an X11 display lets us read other programs' windows.
+  std::string displayProblem() const override { return x11::displayProblem(); }
 
-  std::unique_ptr<lupe::x11::X11ScreenSource> screen;
-  try {
-    screen = lupe::x11::X11ScreenSource::open();
-  } catch (const std::exception& error) {
-    return failToStart(error.what());
+  void openScreen(SessionEnding& ending, std::function<void()> ready) override {
+    try {
+      screen_ = x11::X11ScreenSource::open();
+    } catch (const std::exception& error) {
+      return ending.end({error.what(), "", 1});
+    }
+    if (!screen_->usesSharedMemory()) std::fprintf(stderr, "%s\n", x11::noSharedMemoryNotice());
+    if (!screen_->tracksChanges()) std::fprintf(stderr, "%s\n", x11::noDamageNotice());
+    frames_ = x11::FrameExtents::open();
+    buttons_ = x11::PointerButtons::open();
+    ready();
   }
-  if (!screen->usesSharedMemory()) std::fprintf(stderr, "%s\n", lupe::x11::noSharedMemoryNotice());
-  if (!screen->tracksChanges()) std::fprintf(stderr, "%s\n", lupe::x11::noDamageNotice());
 
-  const std::unique_ptr<lupe::x11::FrameExtents> frames = lupe::x11::FrameExtents::open();
-  lupe::qt::QtBackend toolkit;
-  toolkit.showViewsThrough(
-      [](uint64_t window) -> std::unique_ptr<lupe::FrameOutput> {
-        return lupe::x11::X11ViewOutput::open(static_cast<uint32_t>(window));
-      });
-  lupe::EmulatedDesktop desktop(*screen, toolkit);
-  lupe::FormRuntime runtime(toolkit, &desktop);
-  toolkit.attach(runtime);
-  const lupe::qt::CloseOnSignals closeOnSignals([&toolkit] { toolkit.closeWindow(0); });
-  if (frames) toolkit.attach(*frames);
-  lupe::frmLupe form(runtime, desktop);
-  return runtime.run(form);
-}
+  ScreenSource& screen() override { return *screen_; }
+
+  std::function<bool()> leftButtonHeld() override {
+    if (!buttons_) return {};
+    return [this] { return buttons_->leftHeld(); };
+  }
+
+  void wire(qt::QtBackend& toolkit, FormRuntime& runtime, SessionEnding& ending) override {
+    toolkit.showViewsThrough([](uint64_t window) -> std::unique_ptr<FrameOutput> {
+      return x11::X11ViewOutput::open(static_cast<uint32_t>(window));
+    });
+    if (!frames_) return;
+    toolkit.attach(*frames_);
+    // A new frame changes the outer size without resizing the client area.
+    frameNotices_ = std::make_unique<QSocketNotifier>(frames_->noticeDescriptor(),
+                                                      QSocketNotifier::Read);
+    QObject::connect(frameNotices_.get(), &QSocketNotifier::activated, frameNotices_.get(),
+                     [this, &toolkit, &runtime, &ending] {
+                       if (frames_->poll()) runtime.frameChanged();
+                       toolkit.followFrame();
+                       if (frames_->windowDestroyed()) ending.end(windowDestroyed());
+                     });
+  }
+
+ private:
+  // Nothing can be shown any more; the window's closing still runs, so the
+  // program gives back what it holds.
+  Ending windowDestroyed() const {
+    char cause[64];
+    std::snprintf(cause, sizeof cause, "DestroyNotify für das Fenster 0x%x", frames_->window());
+    return {kWindowDestroyed, cause, 1};
+  }
+
+  std::unique_ptr<x11::X11ScreenSource> screen_;
+  std::unique_ptr<x11::FrameExtents> frames_;
+  std::unique_ptr<x11::PointerButtons> buttons_;
+  std::unique_ptr<QSocketNotifier> frameNotices_;
+};
+
+}  // namespace
+
+std::unique_ptr<SessionKind> makeX11Session() { return std::make_unique<X11Session>(); }
 
 }  // namespace lupe

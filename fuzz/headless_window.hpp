@@ -21,12 +21,17 @@ inline Pixel pattern(int32_t x, int32_t y) {
 // A screen of pattern pixels; hands its pixels out in place (without alpha)
 // or copies them, and tells where it changed. The pointer stands where it
 // is put.
-class PatternScreen final : public ScreenSource {
+class PatternScreen final : public ScreenSource, public ScreenPixels {
  public:
   PatternScreen(int32_t width, int32_t height, bool inPlace)
       : width_(width), height_(height), inPlace_(inPlace) {}
   PointApi cursor{};
-  PixelRect bounds() override { return {0, 0, width_, height_}; }
+  PixelRect bounds() const { return {0, 0, width_, height_}; }
+  ScreenLook look() override {
+    ScreenLook look{cursor, bounds(), changes_, this};
+    changes_.clear();
+    return look;
+  }
   bool read(const PixelRect& area, RasterView out) override {
     CHECK(intersection(area, bounds()) == area);
     for (int32_t y = 0; y < area.height; ++y)
@@ -43,10 +48,6 @@ class PatternScreen final : public ScreenSource {
     changed_ = area;
     changes_.add(area);
   }
-  void takeChanges(ChangedArea& into) override {
-    into.add(changes_);
-    changes_.clear();
-  }
   bool readInPlace(const PixelRect& area, ConstRasterView& out) override {
     if (!inPlace_) return false;
     held_.reshape(area.width, area.height);
@@ -56,8 +57,6 @@ class PatternScreen final : public ScreenSource {
     out = held_.view();
     return true;
   }
-  bool pointer(int32_t& x, int32_t& y) override { return x = cursor.x, y = cursor.y, true; }
-  bool leftButtonHeld() override { return false; }
 
  private:
   int32_t width_, height_;
@@ -70,7 +69,7 @@ class PatternScreen final : public ScreenSource {
 class NoWindows final : public WindowRequests {
  public:
   bool setTopmost(WindowId, bool) override { return true; }
-  bool beginMove(WindowId) override { return true; }
+  bool beginMove(WindowId) override { return false; }  // no button is ever held
   bool releaseCapture() override { return true; }
 };
 

@@ -10,7 +10,7 @@ namespace lupe {
 // fuzz target and the benchmarks, which drive the ticks themselves.
 class NullToolkit final : public WindowToolkit {
  public:
-  explicit NullToolkit(PixelSize outer = {}, double twipsPerPixel = 15.0)
+  explicit NullToolkit(PixelSize outer = {}, double twipsPerPixel = kTwipsPerPixelAt96Dpi)
       : outer_(outer), twipsPerPixel_(twipsPerPixel) {}
 
   WindowId createWindow(Form&) override { return 1; }

@@ -13,6 +13,11 @@ class Control;
 class Form;
 class Timer;
 
+// Lengths in the window definition are twips, 1440 to the inch: 15 to a
+// pixel on a 96-dpi screen, the figure for a screen that tells no density.
+inline constexpr double kTwipsPerInch = 1440.0;
+inline constexpr double kTwipsPerPixelAt96Dpi = kTwipsPerInch / 96.0;
+
 // What the form runtime needs of a GUI toolkit: widgets, a native window,
 // timers and an event loop. Everything else about the window's life is the
 // form runtime's and the same on every window system. The toolkit hands the

@@ -25,11 +25,12 @@ EmulatedDesktop::Entry* EmulatedDesktop::find(Handle handle, Kind kind) {
   return const_cast<Entry*>(std::as_const(*this).find(handle, kind));
 }
 
-void EmulatedDesktop::takeScreenChanges() {
-  changes_.clear();
-  screen_.takeChanges(changes_);
+const ScreenLook& EmulatedDesktop::lookAtScreen() {
+  look_ = screen_.look();
+  lookStretched_ = false;
   for (auto& [handle, entry] : handles_)
-    if (entry.stretched.any()) entry.screenChanges.add(changes_);
+    if (entry.stretched.any()) entry.screenChanges.add(look_->changes);
+  return *look_;
 }
 
 Handle EmulatedDesktop::registerWindow(WindowId window) {
@@ -77,9 +78,9 @@ int32_t EmulatedDesktop::ReleaseDC(Handle window, Handle dc) {
 }
 
 int32_t EmulatedDesktop::GetCursorPos(PointApi& point) {
-  int32_t x = 0, y = 0;
-  if (!screen_.pointer(x, y)) return 0;
-  point = {x, y};
+  const ScreenLook& look = lookAtScreen();
+  if (!look.pointer) return 0;
+  point = *look.pointer;
   return 1;
 }
 
@@ -92,9 +93,10 @@ int32_t EmulatedDesktop::StretchBlt(Handle dst, int32_t x, int32_t y, int32_t wi
   if (width <= 0 || height <= 0 || srcWidth <= 0 || srcHeight <= 0) return 0;
   const PixelRect source{srcX, srcY, srcWidth, srcHeight}, stretched{x, y, width, height};
   Surface& surface = *target->surface;
-  // Changes come in after the pointer was asked for, so that none shown
-  // before this tick's position is missed.
-  takeScreenChanges();
+  // The tick's look, taken with its pointer; a stretch without one of its
+  // own since the last stretch looks anew.
+  const ScreenLook& look = look_ && !lookStretched_ ? *look_ : lookAtScreen();
+  lookStretched_ = true;
   const PixelRect changed = target->stretched.repeatedBy(source, stretched, surface)
                                 ? target->screenChanges.within(source)
                                 : source;
@@ -105,7 +107,7 @@ int32_t EmulatedDesktop::StretchBlt(Handle dst, int32_t x, int32_t y, int32_t wi
   }
   if (changed == source) {
     // What lies past the screen's edges, or cannot be read, shows black.
-    const ScreenPart part = readOnScreenPart(screen_, source, captured_);
+    const ScreenPart part = readOnScreenPart(look, source, captured_);
     stretch_.run(part.pixels, part.area, srcWidth, srcHeight, surface.pixelsToCover(stretched), x,
                  y, width, height);
   } else {
@@ -114,7 +116,7 @@ int32_t EmulatedDesktop::StretchBlt(Handle dst, int32_t x, int32_t y, int32_t wi
     const PixelRect area = intersection({x + shown.x, y + shown.y, shown.width, shown.height},
                                         {0, 0, surface.width(), surface.height()});
     if (!area.empty())
-      stretchPart(source, stretched, area, surface.pixelsToRedraw(area));
+      stretchPart(look, source, stretched, area, surface.pixelsToRedraw(area));
     else
       surface.keepPicture();
   }
@@ -123,7 +125,8 @@ int32_t EmulatedDesktop::StretchBlt(Handle dst, int32_t x, int32_t y, int32_t wi
   return 1;
 }
 
-void EmulatedDesktop::stretchPart(const PixelRect& source, const PixelRect& target,
+void EmulatedDesktop::stretchPart(const ScreenLook& look, const PixelRect& source,
+                                  const PixelRect& target,
                                   const PixelRect& area, RasterView into) {
   const PixelRect inTarget{area.x - target.x, area.y - target.y, area.width, area.height};
   // The source pixels the area shows, and of those the ones on the screen.
@@ -132,7 +135,7 @@ void EmulatedDesktop::stretchPart(const PixelRect& source, const PixelRect& targ
   const PixelRect read{source.x + sx, source.y + sy,
                        column(inTarget.x + inTarget.width - 1) - sx + 1,
                        row(inTarget.y + inTarget.height - 1) - sy + 1};
-  const ScreenPart part = readOnScreenPart(screen_, read, captured_);
+  const ScreenPart part = readOnScreenPart(look, read, captured_);
   const PixelRect known{part.area.x + sx, part.area.y + sy, part.area.width, part.area.height};
   stretch_.run(part.pixels, known, source.width, source.height, into.sub(area), target.x - area.x,
                target.y - area.y, target.width, target.height);
@@ -152,9 +155,6 @@ int32_t EmulatedDesktop::ReleaseCapture() { return windows_.releaseCapture() ? 1
 int32_t EmulatedDesktop::SendMessageA(Handle window, uint32_t message, int32_t wParam, int32_t) {
   const Entry* entry = find(window, Kind::Window);
   if (!entry || message != WM_NCLBUTTONDOWN || wParam != HTCAPTION) return 0;
-  // A caption press is a drag only while the button is held: a quick click
-  // that came up before we got here must not leave the window on the pointer.
-  if (!screen_.leftButtonHeld()) return 0;
   return windows_.beginMove(entry->window) ? 1 : 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <unordered_map>
 
 #include "platform/desktop/desktop.hpp"
@@ -64,12 +65,13 @@ class EmulatedDesktop final : public Desktop, public OwnHandles {
   Handle add(Entry entry);
   const Entry* find(Handle handle, Kind kind) const;
   Entry* find(Handle handle, Kind kind);
-  // Hands what changed on the screen to every surface drawn from it.
-  void takeScreenChanges();
+  // Looks at the screen anew and hands what changed to every surface drawn
+  // from it.
+  const ScreenLook& lookAtScreen();
   // Stretches the part of `source` that shows in `area` of the stretched
   // rectangle `target` into `into`.
-  void stretchPart(const PixelRect& source, const PixelRect& target, const PixelRect& area,
-                   RasterView into);
+  void stretchPart(const ScreenLook& look, const PixelRect& source, const PixelRect& target,
+                   const PixelRect& area, RasterView into);
 
   ScreenSource& screen_;
   WindowRequests& windows_;
@@ -77,7 +79,8 @@ class EmulatedDesktop final : public Desktop, public OwnHandles {
   Handle next_ = 0x10010;
   Handle desktopWindow_ = 0;
   Raster captured_;  // a source rectangle the screen cannot hand out in place, kept between ticks
-  ChangedArea changes_;
+  std::optional<ScreenLook> look_;  // the last look at the screen
+  bool lookStretched_ = false;      // a stretch has read through it already
   NearestStretch stretch_;
 };
 

@@ -1,35 +1,48 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
+#include "platform/desktop/desktop.hpp"
 #include "platform/raster/changed_area.hpp"
 #include "platform/raster/raster.hpp"
 
 namespace lupe {
 
-// A live image of the screen, read by rectangles in screen pixels.
+// The screen's pixels as one look found them, read by rectangles in screen
+// pixels that lie inside the look's bounds. Valid until the next look.
+class ScreenPixels {
+ public:
+  virtual ~ScreenPixels() = default;
+
+  // Reads `area` into `out` of the same size. False when the screen could
+  // not be read; `out` is then undefined.
+  virtual bool read(const PixelRect& area, RasterView out) = 0;
+  // Reads `area` and hands out its pixels where the source already holds
+  // them, valid until the next read; their alpha bytes may be anything.
+  // False when the source cannot: read() then.
+  virtual bool readInPlace(const PixelRect&, ConstRasterView&) { return false; }
+};
+
+// What one look at the screen tells, all of it as of the same moment: the
+// pointer, the readable extent, what changed since the look before and the
+// pixels to read. Every change shown before the pointer was asked for is in.
+struct ScreenLook {
+  std::optional<PointApi> pointer;  // in screen pixels; none when it cannot be told
+  PixelRect bounds;                 // the readable extent (the whole desktop)
+  // Since the last look; everything where the source cannot tell, so that
+  // every read is a whole one.
+  ChangedArea changes;
+  ScreenPixels* pixels = nullptr;  // never null
+};
+
+// A live image of the screen. A tick takes one look and reads through it;
+// a source takes in what it learnt between looks only when looked at, so
+// nothing of a tick depends on the order of its questions.
 class ScreenSource {
  public:
   virtual ~ScreenSource() = default;
-
-  // The readable extent of the screen in screen pixels (the whole desktop).
-  virtual PixelRect bounds() = 0;
-  // Reads `area`, which lies inside bounds(), into `out` of the same size.
-  // False when the screen could not be read; `out` is then undefined.
-  virtual bool read(const PixelRect& area, RasterView out) = 0;
-  // Reads `area`, which lies inside bounds(), and hands out its pixels where
-  // the source already holds them, valid until the next read; their alpha
-  // bytes may be anything. False when the source cannot: read() then.
-  virtual bool readInPlace(const PixelRect&, ConstRasterView&) { return false; }
-  // The pointer's position in screen pixels; false when it cannot be told.
-  virtual bool pointer(int32_t& x, int32_t& y) = 0;
-  // Whether the left mouse button is down now; true when it cannot be told.
-  virtual bool leftButtonHeld() = 0;
-  // Adds to `into` what of the screen changed since the last call, in
-  // screen pixels: every change shown before the source last answered a
-  // question (the pointer's position, a read) is in. A source that cannot
-  // tell says everything changed, so that every read is a whole one.
-  virtual void takeChanges(ChangedArea& into) { into.addEverything(); }
+  virtual ScreenLook look() = 0;
 };
 
 // The part of a screen rectangle that lies on the screen, and its pixels.
@@ -37,14 +50,14 @@ struct ScreenPart {
   PixelRect area;          // within the rectangle; empty when none of it could be read
   ConstRasterView pixels;  // alpha bytes may be anything
 };
-// Reads the on-screen part of `area`: in place where the source allows it,
-// else into `spare`. Valid until the next read.
-ScreenPart readOnScreenPart(ScreenSource& source, const PixelRect& area, Raster& spare);
+// Reads the on-screen part of `area` through `look`: in place where the
+// source allows it, else into `spare`. Valid until the next read.
+ScreenPart readOnScreenPart(const ScreenLook& look, const PixelRect& area, Raster& spare);
 
 // Copies any rectangle of screen pixels into `out` (of the rectangle's size),
-// as the tick does at zoom 1: the part on the screen is read, the rest, and
-// all of it when the read fails, is black. For one-off captures (tests,
-// benchmarks); it may allocate.
+// as the tick does at zoom 1, from a look of its own: the part on the screen
+// is read, the rest, and all of it when the read fails, is black. For
+// one-off captures (tests, benchmarks); it may allocate.
 bool captureScreen(ScreenSource& source, const PixelRect& area, RasterView out);
 
 }  // namespace lupe

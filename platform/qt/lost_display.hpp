@@ -1,12 +1,16 @@
 #pragma once
 
+#include <functional>
+
+#include "platform/emulation/ending.hpp"
+
 namespace lupe::qt {
 
 // When the X server or the Wayland compositor goes away, Qt's display
-// connection notices first and ends the process with an English warning.
-// This turns that into one German line and an immediate exit with status 1:
-// the display is gone, there is nothing left to give back to it, and nothing
-// may hang on it (the portal's session ends with our bus connection).
-void endOnLostDisplay();
+// connection notices first and ends the process right after its English
+// warning. This hands `endNow` the German line, with Qt's warning as the
+// cause, before that happens: `endNow` must end the program itself, there
+// and then, since Qt will not let its event loop go on.
+void endOnLostDisplay(std::function<void(const Ending&)> endNow);
 
 }  // namespace lupe::qt

@@ -4,7 +4,6 @@
 #include <unordered_map>
 
 #include <QMouseEvent>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
 
@@ -13,19 +12,18 @@
 #include "platform/controls/form_runtime.hpp"
 #include "platform/controls/window_toolkit.hpp"
 #include "platform/emulation/window_frames.hpp"
-#include "platform/emulation/window_requests.hpp"
+#include "platform/qt/form_widgets.hpp"
 #include "platform/qt/frame_outputs.hpp"
 
 namespace lupe::qt {
 
 class FormWindow;
-class PointerDrag;
 
 // Qt 6 Widgets as the form runtime's toolkit: makes a widget for each
 // control, shows their properties, runs the timers and the event loop, and
-// hands the user's actions to the runtime. Also makes the window manager
-// requests of the emulated desktop. Needs a QApplication that outlives it.
-class QtBackend final : public WindowToolkit, public WindowRequests {
+// hands the user's actions to the runtime. Needs a QApplication that
+// outlives it.
+class QtBackend final : public WindowToolkit {
  public:
   QtBackend();
   ~QtBackend() override;
@@ -58,9 +56,14 @@ class QtBackend final : public WindowToolkit, public WindowRequests {
   // Closes the window as the user would (Unload runs), or, before there is
   // one or when closing is refused, ends the event loop with `status`.
   void closeWindow(int status);
-  // Ends the program with status 1 after telling the user `line`: the
-  // window closes as the user's close would (Unload runs) first.
-  void endWith(const std::string& line);
+  // The frames followed are those of the native window that shows the
+  // form now: Qt makes it anew at times, and only the one it uses counts.
+  void followFrame();
+
+  // The form's window and its identity in the desktop calls; null before
+  // it is made.
+  QWidget* formWindow() const;
+  WindowId windowId() const;
 
   // WindowToolkit
   WindowId createWindow(Form& form) override;
@@ -76,29 +79,16 @@ class QtBackend final : public WindowToolkit, public WindowRequests {
   int runEventLoop() override;
   void quitEventLoop(int status) override;
 
-  // WindowRequests
-  bool setTopmost(WindowId window, bool on) override;
-  bool beginMove(WindowId window) override;
-  bool releaseCapture() override;
-
  private:
-  void build(Form& form);
-  void stack(const Control& container);
-  void giveViewsNativeWindows(const Control& container);
-  void followFrame();
-  QWidget* widgetOf(const Control& control) const;
-
   FormRuntime* runtime_ = nullptr;
   Form* form_ = nullptr;
   WindowFrames* frames_ = nullptr;
   FrameOutputs outputs_;
   bool viewsNative_ = false;
-  std::unique_ptr<QSocketNotifier> frameNotices_;
   std::unique_ptr<FormWindow> window_;
-  std::unique_ptr<PointerDrag> drag_;  // our own move, without a window manager's
-  std::unordered_map<const Control*, QWidget*> widgets_;
+  FormWidgets widgets_;
   std::unordered_map<const Timer*, std::unique_ptr<QTimer>> timers_;
-  double twipsPerPixel_ = 15.0;
+  double twipsPerPixel_;
 };
 
 }  // namespace lupe::qt

@@ -4,8 +4,11 @@
 #include <spa/buffer/meta.h>
 #include <spa/param/video/format-utils.h>
 #include <spa/pod/builder.h>
+#include <spa/utils/result.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "platform/wayland/buffer_mapping.hpp"
@@ -20,6 +23,8 @@ const char* const kStreamEnded =
 const char* const kNoPipeWire =
     "Tevka - Lupe: Keine Verbindung zu PipeWire, über das der Desktop den Bildschirm zeigt; "
     "die Lupe wird beendet.";
+
+Ending noPipeWire(const std::string& cause) { return {kNoPipeWire, cause, 1}; }
 
 }  // namespace
 
@@ -50,8 +55,8 @@ struct MonitorStreams::Stream {
   pw_buffer* held = nullptr;  // the newest picture
   spa_video_info_raw format{};
   bool ended = false;
-  ChangedArea changes;  // told by the compositor
-  bool untold = false;  // a new picture without word of what changed
+  ChangedArea damage;               // as the compositor said it
+  bool pictureWithoutDamage = false;  // a new picture that said nothing of what changed
 
   Stream(MonitorStreams& o, const MonitorStream& p) : owner(o), place(p) {}
   ~Stream() {
@@ -67,13 +72,15 @@ struct MonitorStreams::Stream {
             static_cast<int32_t>(format.size.height)};
   }
 
-  void stateChanged(pw_stream_state, pw_stream_state state) {
-    if (state == PW_STREAM_STATE_ERROR || state == PW_STREAM_STATE_UNCONNECTED) end();
+  std::string describe(const char* what) const {
+    return "PipeWire-Strom " + std::to_string(place.node) + ": " + what;
   }
 
-  void end() {
+  void stateChanged(pw_stream_state state, const char* error) {
+    if (state != PW_STREAM_STATE_ERROR && state != PW_STREAM_STATE_UNCONNECTED) return;
     ended = true;
-    if (owner.ended_.empty()) owner.ended_ = kStreamEnded;
+    owner.end({kStreamEnded, describe(error && *error ? error : pw_stream_state_as_string(state)),
+               1});
   }
 
   void paramChanged(uint32_t id, const spa_pod* param) {
@@ -81,8 +88,8 @@ struct MonitorStreams::Stream {
     spa_video_info_raw raw{};
     if (spa_format_video_raw_parse(param, &raw) < 0) return;
     format = raw;
-    changes.add({place.area.x, place.area.y, static_cast<int32_t>(raw.size.width),
-                 static_cast<int32_t>(raw.size.height)});
+    damage.add({place.area.x, place.area.y, static_cast<int32_t>(raw.size.width),
+                static_cast<int32_t>(raw.size.height)});
 
     uint8_t memory[1024];
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(memory, sizeof(memory));
@@ -113,9 +120,7 @@ struct MonitorStreams::Stream {
         spa_buffer_find_meta_data(&b, SPA_META_Cursor, sizeof(spa_meta_cursor)));
     // A cursor without an id is on another monitor, or hidden.
     if (!cursor || !spa_meta_cursor_is_valid(cursor)) return;
-    owner.hasPointer_ = true;
-    owner.pointerX_ = place.area.x + cursor->position.x;
-    owner.pointerY_ = place.area.y + cursor->position.y;
+    owner.pointer_ = PointApi{place.area.x + cursor->position.x, place.area.y + cursor->position.y};
   }
 
   bool isPicture(const pw_buffer& buffer) const {
@@ -133,11 +138,11 @@ struct MonitorStreams::Stream {
     const PixelRect monitor = area();
     auto* meta = spa_buffer_find_meta(&b, SPA_META_VideoDamage);
     if (!held) {  // the first picture
-      changes.add(monitor);
+      damage.add(monitor);
       return;
     }
     if (!meta) {
-      untold = true;
+      pictureWithoutDamage = true;
       return;
     }
     bool any = false;
@@ -145,12 +150,12 @@ struct MonitorStreams::Stream {
     spa_meta_for_each(region, meta) {
       if (!spa_meta_region_is_valid(region)) break;
       any = true;
-      changes.add(intersection(
+      damage.add(intersection(
           monitor, {monitor.x + region->region.position.x, monitor.y + region->region.position.y,
                     static_cast<int32_t>(region->region.size.width),
                     static_cast<int32_t>(region->region.size.height)}));
     }
-    if (!any) changes.add(monitor);
+    if (!any) damage.add(monitor);
   }
 
   MonitorFrame frame() const {
@@ -163,17 +168,23 @@ struct MonitorStreams::Stream {
   }
 };
 
-MonitorStreams::MonitorStreams() : loop_(std::make_unique<Loop>()) {}
+MonitorStreams::MonitorStreams(EndingSink ended)
+    : loop_(std::make_unique<Loop>()), ended_(std::move(ended)) {}
 
 MonitorStreams::~MonitorStreams() {
   streams_.clear();
   loop_.reset();
 }
 
+void MonitorStreams::end(Ending ending) {
+  if (auto ended = std::exchange(ended_, nullptr)) ended(std::move(ending));
+}
+
 std::unique_ptr<MonitorStreams> MonitorStreams::open(int remote,
-                                                     const std::vector<MonitorStream>& streams) {
+                                                     const std::vector<MonitorStream>& streams,
+                                                     EndingSink ended) {
   pw_init(nullptr, nullptr);
-  std::unique_ptr<MonitorStreams> self(new MonitorStreams());
+  std::unique_ptr<MonitorStreams> self(new MonitorStreams(std::move(ended)));
   Loop& loop = *self->loop_;
   loop.loop = pw_loop_new(nullptr);
   // Entered for good, by this thread: only then does PipeWire hand what its
@@ -183,17 +194,23 @@ std::unique_ptr<MonitorStreams> MonitorStreams::open(int remote,
   loop.context = loop.loop ? pw_context_new(loop.loop, nullptr, 0) : nullptr;
   if (!loop.context) {
     if (remote >= 0) ::close(remote);
-    throw PortalError(kNoPipeWire);
+    self->end(noPipeWire(std::string("pw_context_new: ") + std::strerror(errno)));
+    return nullptr;
   }
+  // The remote is PipeWire's from here on, also when the connection fails.
   loop.core = remote >= 0 ? pw_context_connect_fd(loop.context, remote, nullptr, 0)
                           : pw_context_connect(loop.context, nullptr, 0);
-  if (!loop.core) throw PortalError(kNoPipeWire);
+  if (!loop.core) {
+    self->end(noPipeWire(std::string("pw_context_connect: ") + std::strerror(errno)));
+    return nullptr;
+  }
   static const pw_core_events coreEvents = [] {
     pw_core_events events{};
     events.version = PW_VERSION_CORE_EVENTS;
-    events.error = [](void* data, uint32_t id, int, int, const char*) {
-      auto* owner = static_cast<MonitorStreams*>(data);
-      if (id == PW_ID_CORE && owner->ended_.empty()) owner->ended_ = kNoPipeWire;
+    events.error = [](void* data, uint32_t id, int, int res, const char* message) {
+      if (id != PW_ID_CORE) return;
+      static_cast<MonitorStreams*>(data)->end(noPipeWire(
+          std::string("PipeWire: ") + (message ? message : "") + " (" + spa_strerror(res) + ")"));
     };
     return events;
   }();
@@ -202,21 +219,19 @@ std::unique_ptr<MonitorStreams> MonitorStreams::open(int remote,
   static const pw_stream_events streamEvents = [] {
     pw_stream_events events{};
     events.version = PW_VERSION_STREAM_EVENTS;
-    events.state_changed = [](void* s, pw_stream_state old, pw_stream_state state, const char*) {
-      static_cast<Stream*>(s)->stateChanged(old, state);
+    events.state_changed = [](void* s, pw_stream_state, pw_stream_state state, const char* error) {
+      static_cast<Stream*>(s)->stateChanged(state, error);
     };
     events.param_changed = [](void* s, uint32_t id, const spa_pod* param) {
       static_cast<Stream*>(s)->paramChanged(id, param);
     };
     events.process = [](void* s) { static_cast<Stream*>(s)->process(); };
-    events.add_buffer = [](void*, pw_buffer* buffer) {
-      if (buffer->buffer->n_datas > 0) buffer->user_data = Mapping::of(buffer->buffer->datas[0]);
-    };
+    events.add_buffer = [](void*, pw_buffer* buffer) { BufferMapping::attachTo(*buffer); };
     // A stream that ends takes its buffers with it, the held one too.
     events.remove_buffer = [](void* s, pw_buffer* buffer) {
       auto* stream = static_cast<Stream*>(s);
       if (stream->held == buffer) stream->held = nullptr;
-      delete static_cast<Mapping*>(std::exchange(buffer->user_data, nullptr));
+      BufferMapping::detachFrom(*buffer);
     };
     return events;
   }();
@@ -226,15 +241,20 @@ std::unique_ptr<MonitorStreams> MonitorStreams::open(int remote,
         loop.core, "tevka-lupe",
         pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY, "Capture",
                           PW_KEY_MEDIA_ROLE, "Screen", nullptr));
-    if (!stream->stream) throw PortalError(kNoPipeWire);
+    if (!stream->stream) {
+      self->end(noPipeWire(stream->describe(std::strerror(errno))));
+      return nullptr;
+    }
     pw_stream_add_listener(stream->stream, &stream->listener, &streamEvents, stream.get());
     uint8_t memory[1024];
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(memory, sizeof(memory));
     const spa_pod* formats = videoFormats(builder);
-    if (pw_stream_connect(stream->stream, PW_DIRECTION_INPUT, place.node,
-                          PW_STREAM_FLAG_AUTOCONNECT,
-                          &formats, 1) < 0)
-      throw PortalError(kNoPipeWire);
+    if (const int result = pw_stream_connect(stream->stream, PW_DIRECTION_INPUT, place.node,
+                                             PW_STREAM_FLAG_AUTOCONNECT, &formats, 1);
+        result < 0) {
+      self->end(noPipeWire(stream->describe(spa_strerror(result))));
+      return nullptr;
+    }
     self->streams_.push_back(std::move(stream));
   }
   return self;
@@ -254,18 +274,23 @@ void MonitorStreams::refreshFrames() {
     if (stream->held && !stream->ended) frames_.push_back(stream->frame());
 }
 
-bool MonitorStreams::pointer(int32_t& x, int32_t& y) const {
-  if (!hasPointer_) return false;
-  x = pointerX_;
-  y = pointerY_;
-  return true;
+std::string MonitorStreams::withoutPictures() const {
+  std::string list;
+  for (const auto& stream : streams_) {
+    if (stream->held && !stream->ended) continue;
+    if (!list.empty()) list += "; ";
+    list += stream->describe(pw_stream_state_as_string(pw_stream_get_state(stream->stream, nullptr)));
+    list += ", kein Bild";
+  }
+  return list;
 }
 
-void MonitorStreams::takeChanges(ChangedArea& told, std::vector<PixelRect>& untold) {
+void MonitorStreams::takeDamage(ChangedArea& damage, std::vector<PixelRect>& withoutDamage) {
   for (const auto& stream : streams_) {
-    told.add(stream->changes);
-    stream->changes.clear();
-    if (std::exchange(stream->untold, false) && stream->held) untold.push_back(stream->area());
+    damage.add(stream->damage);
+    stream->damage.clear();
+    if (std::exchange(stream->pictureWithoutDamage, false) && stream->held)
+      withoutDamage.push_back(stream->area());
   }
 }
 

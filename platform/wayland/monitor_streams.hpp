@@ -1,14 +1,24 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/desktop/desktop.hpp"
+#include "platform/emulation/ending.hpp"
 #include "platform/raster/changed_area.hpp"
 #include "platform/raster/raster.hpp"
-#include "platform/wayland/portal_screen_cast.hpp"
 
 namespace lupe::wayland {
+
+// One monitor's stream: the PipeWire node and where the monitor lies on the
+// desktop, in its pixels.
+struct MonitorStream {
+  uint32_t node = 0;
+  PixelRect area;
+};
 
 // The newest picture of one monitor, read in place from the stream's shared
 // memory; valid until the next dispatch.
@@ -25,8 +35,11 @@ struct MonitorFrame {
 class MonitorStreams {
  public:
   // Connects through the portal's PipeWire remote (`remote`, taken over;
-  // -1: the session's PipeWire itself) to every stream. Throws PortalError when PipeWire refuses.
-  static std::unique_ptr<MonitorStreams> open(int remote, const std::vector<MonitorStream>& streams);
+  // -1: the session's PipeWire itself) to every stream. When PipeWire
+  // refuses, or later a stream ends or PipeWire fails, `ended` hears why,
+  // once, with PipeWire's own words as the cause; nullptr when at once.
+  static std::unique_ptr<MonitorStreams> open(int remote, const std::vector<MonitorStream>& streams,
+                                              EndingSink ended);
   ~MonitorStreams();
 
   // The loop's descriptor: readable when there is something to dispatch.
@@ -35,30 +48,30 @@ class MonitorStreams {
   void dispatch();
   // True once every stream has shown a picture.
   bool allShown() const { return frames_.size() == streams_.size(); }
+  // The streams that have shown none, with their state, for a report.
+  std::string withoutPictures() const;
 
   // The newest frames, one per monitor that has shown one.
   const std::vector<MonitorFrame>& frames() const { return frames_; }
-  // Where the streams' pointer metadata last put the pointer; false before any.
-  bool pointer(int32_t& x, int32_t& y) const;
-  // What the streams' pictures changed since the last call: `told` where
-  // the compositor said (its damage; a monitor's first picture whole), and
-  // the monitors whose new pictures came without a word in `untold`.
-  void takeChanges(ChangedArea& told, std::vector<PixelRect>& untold);
-  // Set once a stream ended or PipeWire failed: the reason, for the user.
-  const std::string& ended() const { return ended_; }
+  // Where the streams' pointer metadata last put the pointer; none before any.
+  std::optional<PointApi> pointer() const { return pointer_; }
+  // What the streams' pictures changed since the last call: `damage` where
+  // the compositor said (a monitor's first picture whole), and in
+  // `withoutDamage` the monitors whose new pictures came without damage.
+  void takeDamage(ChangedArea& damage, std::vector<PixelRect>& withoutDamage);
 
  private:
   struct Loop;
   struct Stream;
-  MonitorStreams();
+  explicit MonitorStreams(EndingSink ended);
   void refreshFrames();
+  void end(Ending ending);
 
   std::unique_ptr<Loop> loop_;
   std::vector<std::unique_ptr<Stream>> streams_;
   std::vector<MonitorFrame> frames_;
-  std::string ended_;
-  bool hasPointer_ = false;
-  int32_t pointerX_ = 0, pointerY_ = 0;
+  EndingSink ended_;
+  std::optional<PointApi> pointer_;
   friend struct Stream;
 };
 

@@ -14,7 +14,7 @@ uint64_t SeenArea::hashRun(const PixelRect& monitor, ConstRasterView picture, in
   return hash;
 }
 
-void SeenArea::saw(const PixelRect& area, const PixelRect& monitor, ConstRasterView picture) {
+void SeenArea::fingerprint(const PixelRect& area, const PixelRect& monitor, ConstRasterView picture) {
   if (intersection(area, monitor) != area) return forget();
   const bool part = !area_.empty() && intersection(area, area_) == area;
   if (!part) {

@@ -20,7 +20,7 @@ class SeenArea {
   // After a read of `area` from `picture` (the monitor's picture, placed at
   // `monitor`): a part of the seen area is fingerprinted anew, anything
   // else becomes the seen area.
-  void saw(const PixelRect& area, const PixelRect& monitor, ConstRasterView picture);
+  void fingerprint(const PixelRect& area, const PixelRect& monitor, ConstRasterView picture);
   // The smallest rectangle holding every run of the seen area that differs
   // in `picture` (of `monitor`) from its fingerprint; empty when none does.
   PixelRect differing(const PixelRect& monitor, ConstRasterView picture) const;

@@ -1,9 +1,10 @@
 #include "platform/x11/frame_extents.hpp"
 
-#include <cstdlib>
 #include <cstring>
 
 #include <xcb/xcb.h>
+
+#include "platform/x11/xcb_owned.hpp"
 
 namespace lupe::x11 {
 
@@ -19,11 +20,9 @@ struct FrameExtents::Connection {
 namespace {
 
 xcb_atom_t atomNamed(xcb_connection_t* xcb, const char* name) {
-  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-      xcb, xcb_intern_atom(xcb, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
-  const xcb_atom_t atom = reply ? reply->atom : XCB_NONE;
-  std::free(reply);
-  return atom;
+  const auto reply = own(xcb_intern_atom_reply(
+      xcb, xcb_intern_atom(xcb, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr));
+  return reply ? reply->atom : XCB_NONE;
 }
 
 bool operator!=(const FrameMargins& a, const FrameMargins& b) {
@@ -45,6 +44,8 @@ FrameExtents::FrameExtents(std::unique_ptr<Connection> connection)
 
 FrameExtents::~FrameExtents() = default;
 
+uint32_t FrameExtents::window() const { return connection_->window; }
+
 int FrameExtents::noticeDescriptor() const { return xcb_get_file_descriptor(connection_->xcb); }
 
 void FrameExtents::follow(uint64_t window) {
@@ -60,18 +61,17 @@ void FrameExtents::follow(uint64_t window) {
 
 bool FrameExtents::read() {
   if (connection_->window == XCB_NONE || connection_->extents == XCB_NONE) return false;
-  xcb_get_property_reply_t* reply =
-      xcb_get_property_reply(connection_->xcb,
-                             xcb_get_property(connection_->xcb, 0, connection_->window,
-                                              connection_->extents, XCB_ATOM_CARDINAL, 0, 4),
-                             nullptr);
+  const auto reply =
+      own(xcb_get_property_reply(connection_->xcb,
+                                 xcb_get_property(connection_->xcb, 0, connection_->window,
+                                                  connection_->extents, XCB_ATOM_CARDINAL, 0, 4),
+                                 nullptr));
   std::optional<FrameMargins> now;
-  if (reply && reply->format == 32 && xcb_get_property_value_length(reply) == 16) {
-    const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(reply));
+  if (reply && reply->format == 32 && xcb_get_property_value_length(reply.get()) == 16) {
+    const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
     now = FrameMargins{static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]),
                        static_cast<int32_t>(v[2]), static_cast<int32_t>(v[3])};
   }
-  std::free(reply);
   const bool changed = now.has_value() != margins_.has_value() || (now && *now != *margins_);
   margins_ = now;
   return changed;
@@ -83,16 +83,15 @@ bool FrameExtents::poll() {
   // Reading the property may queue further notices: drain until none is left.
   while (announced) {
     announced = false;
-    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_->xcb)) {
+    while (const auto event = own(xcb_poll_for_event(connection_->xcb))) {
       const uint8_t type = event->response_type & 0x7f;
       if (type == XCB_PROPERTY_NOTIFY) {
-        const auto* notice = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+        const auto* notice = reinterpret_cast<const xcb_property_notify_event_t*>(event.get());
         announced |= notice->atom == connection_->extents;
       } else if (type == XCB_DESTROY_NOTIFY) {
-        const auto* notice = reinterpret_cast<const xcb_destroy_notify_event_t*>(event);
+        const auto* notice = reinterpret_cast<const xcb_destroy_notify_event_t*>(event.get());
         destroyed_ |= notice->window == connection_->window;
       }
-      std::free(event);
     }
     if (announced) changed |= read();
   }

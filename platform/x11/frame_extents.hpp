@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "platform/emulation/window_frames.hpp"
@@ -19,6 +20,8 @@ class FrameExtents final : public WindowFrames {
   bool poll() override;
   int noticeDescriptor() const override;
   bool windowDestroyed() const override { return destroyed_; }
+  // The native window followed now.
+  uint32_t window() const;
 
  private:
   struct Connection;

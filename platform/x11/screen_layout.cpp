@@ -1,9 +1,9 @@
 #include "platform/x11/screen_layout.hpp"
 
-#include <cstdlib>
-
 #include <xcb/randr.h>
 #include <xcb/xinerama.h>
+
+#include "platform/x11/xcb_owned.hpp"
 
 namespace lupe::x11 {
 
@@ -21,12 +21,11 @@ ScreenLayout::ScreenLayout(xcb_connection_t* connection, xcb_window_t root, Pixe
 void ScreenLayout::setUpRandr() {
   const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection_, &xcb_randr_id);
   if (extension == nullptr || !extension->present) return;
-  xcb_randr_query_version_reply_t* version = xcb_randr_query_version_reply(
-      connection_, xcb_randr_query_version(connection_, 1, 5), nullptr);
+  const auto version = own(xcb_randr_query_version_reply(
+      connection_, xcb_randr_query_version(connection_, 1, 5), nullptr));
   // Monitors came with RandR 1.5; before that we only follow the root's size.
-  randr_ = version != nullptr && (version->major_version > 1 ||
-                                  (version->major_version == 1 && version->minor_version >= 5));
-  std::free(version);
+  randr_ = version && (version->major_version > 1 ||
+                       (version->major_version == 1 && version->minor_version >= 5));
   if (!randr_) return;
   randrFirstEvent_ = extension->first_event;
   xcb_randr_select_input(connection_, root_,
@@ -39,10 +38,9 @@ void ScreenLayout::setUpXinerama() {
   const xcb_query_extension_reply_t* extension =
       xcb_get_extension_data(connection_, &xcb_xinerama_id);
   if (extension == nullptr || !extension->present) return;
-  xcb_xinerama_is_active_reply_t* active =
-      xcb_xinerama_is_active_reply(connection_, xcb_xinerama_is_active(connection_), nullptr);
-  xinerama_ = active != nullptr && active->state != 0;
-  std::free(active);
+  const auto active =
+      own(xcb_xinerama_is_active_reply(connection_, xcb_xinerama_is_active(connection_), nullptr));
+  xinerama_ = active && active->state != 0;
 }
 
 bool ScreenLayout::take(const xcb_generic_event_t& event) {
@@ -78,29 +76,20 @@ void ScreenLayout::refresh() {
   xcb_xinerama_query_screens_cookie_t headsCookie{};
   if (xinerama_) headsCookie = xcb_xinerama_query_screens(connection_);
 
-  if (xcb_get_geometry_reply_t* geometry =
-          xcb_get_geometry_reply(connection_, geometryCookie, nullptr)) {
+  if (const auto geometry = own(xcb_get_geometry_reply(connection_, geometryCookie, nullptr)))
     bounds_ = {0, 0, geometry->width, geometry->height};
-    std::free(geometry);
-  }
   monitors_.clear();
   if (randr_) {
-    if (xcb_randr_get_monitors_reply_t* reply =
-            xcb_randr_get_monitors_reply(connection_, monitorsCookie, nullptr)) {
-      for (auto m = xcb_randr_get_monitors_monitors_iterator(reply); m.rem;
+    if (const auto reply = own(xcb_randr_get_monitors_reply(connection_, monitorsCookie, nullptr)))
+      for (auto m = xcb_randr_get_monitors_monitors_iterator(reply.get()); m.rem;
            xcb_randr_monitor_info_next(&m))
         monitors_.push_back({m.data->x, m.data->y, m.data->width, m.data->height});
-      std::free(reply);
-    }
   }
   if (xinerama_) {
-    if (xcb_xinerama_query_screens_reply_t* reply =
-            xcb_xinerama_query_screens_reply(connection_, headsCookie, nullptr)) {
-      for (auto h = xcb_xinerama_query_screens_screen_info_iterator(reply); h.rem;
+    if (const auto reply = own(xcb_xinerama_query_screens_reply(connection_, headsCookie, nullptr)))
+      for (auto h = xcb_xinerama_query_screens_screen_info_iterator(reply.get()); h.rem;
            xcb_xinerama_screen_info_next(&h))
         monitors_.push_back({h.data->x_org, h.data->y_org, h.data->width, h.data->height});
-      std::free(reply);
-    }
   }
 }
 

@@ -1,9 +1,9 @@
 #include "platform/x11/shm_segment.hpp"
 
-#include <cstdlib>
-
 #include <sys/ipc.h>
 #include <sys/shm.h>
+
+#include "platform/x11/xcb_owned.hpp"
 
 namespace lupe::x11 {
 
@@ -41,18 +41,17 @@ bool ShmSegment::create(xcb_connection_t* connection, size_t bytes) {
     return false;
   }
   const uint32_t id = xcb_generate_id(connection);
-  xcb_generic_error_t* error = nullptr;
+  XcbOwned<xcb_generic_error_t> error;
   if (id != static_cast<uint32_t>(-1)) {
     // Not read-only: the server writes the images into it.
-    error = xcb_request_check(
-        connection, xcb_shm_attach_checked(connection, id, static_cast<uint32_t>(shmid), 0));
+    error = own(xcb_request_check(
+        connection, xcb_shm_attach_checked(connection, id, static_cast<uint32_t>(shmid), 0)));
   }
   // The server has attached by now (or never will): from here on the
   // kernel frees the segment when both sides have let go.
   shmctl(shmid, IPC_RMID, nullptr);
-  const bool ok = id != static_cast<uint32_t>(-1) && error == nullptr &&
+  const bool ok = id != static_cast<uint32_t>(-1) && !error &&
                   xcb_connection_has_error(connection) == 0;
-  std::free(error);
   if (!ok) {
     shmdt(address);
     return false;
@@ -72,11 +71,8 @@ void ShmSegment::release(xcb_connection_t* connection) {
 bool serverOffersShm(xcb_connection_t* connection) {
   const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection, &xcb_shm_id);
   if (extension == nullptr || !extension->present) return false;
-  xcb_shm_query_version_reply_t* version =
-      xcb_shm_query_version_reply(connection, xcb_shm_query_version(connection), nullptr);
-  const bool offered = version != nullptr;
-  std::free(version);
-  return offered;
+  return own(xcb_shm_query_version_reply(connection, xcb_shm_query_version(connection), nullptr)) !=
+         nullptr;
 }
 
 }  // namespace lupe::x11

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -16,6 +15,7 @@
 #include "platform/x11/screen_layout.hpp"
 #include "platform/x11/shm_segment.hpp"
 #include "platform/x11/x11_environment.hpp"
+#include "platform/x11/xcb_owned.hpp"
 
 namespace lupe::x11 {
 
@@ -73,10 +73,8 @@ void X11ScreenSource::State::setUpShm() {
 void X11ScreenSource::State::setUpDamage() {
   const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection, &xcb_damage_id);
   if (extension == nullptr || !extension->present) return;
-  xcb_damage_query_version_reply_t* version = xcb_damage_query_version_reply(
-      connection, xcb_damage_query_version(connection, 1, 1), nullptr);
-  damage = version != nullptr;
-  std::free(version);
+  damage = own(xcb_damage_query_version_reply(
+               connection, xcb_damage_query_version(connection, 1, 1), nullptr)) != nullptr;
   if (!damage) return;
   damageNotify = extension->first_event + XCB_DAMAGE_NOTIFY;
   // Each drawing's own rectangle, with nothing to take off the server's
@@ -86,14 +84,13 @@ void X11ScreenSource::State::setUpDamage() {
 }
 
 void X11ScreenSource::State::takeNotices() {
-  while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+  while (const auto event = own(xcb_poll_for_event(connection))) {
     if (damage && (event->response_type & 0x7f) == damageNotify) {
-      const auto* drawn = reinterpret_cast<const xcb_damage_notify_event_t*>(event);
+      const auto* drawn = reinterpret_cast<const xcb_damage_notify_event_t*>(event.get());
       changes.add({drawn->area.x, drawn->area.y, drawn->area.width, drawn->area.height});
     } else if (layout.take(*event)) {
       changes.addEverything();
     }
-    std::free(event);
   }
   if (layout.refreshIfStale()) changes.addEverything();
   if (checkLost()) changes.addEverything();
@@ -124,17 +121,15 @@ bool X11ScreenSource::State::sharedFits(size_t bytes) {
 bool X11ScreenSource::State::getShared(const PixelRect& area, size_t rowBytes) {
   const size_t needed = rowBytes * static_cast<size_t>(area.height);
   xcb_generic_error_t* error = nullptr;
-  xcb_shm_get_image_reply_t* reply = xcb_shm_get_image_reply(
+  const auto reply = own(xcb_shm_get_image_reply(
       connection,
       xcb_shm_get_image(connection, root, static_cast<int16_t>(area.x),
                         static_cast<int16_t>(area.y), static_cast<uint16_t>(area.width),
                         static_cast<uint16_t>(area.height), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP,
                         segment.id(), 0),
-      &error);
-  std::free(error);
-  const bool ok = reply != nullptr && reply->size >= needed;
-  std::free(reply);
-  return ok;
+      &error));
+  own(error);  // the missing reply says it all
+  return reply && reply->size >= needed;
 }
 
 bool X11ScreenSource::State::readShared(const PixelRect& area, size_t rowBytes, RasterView out) {
@@ -145,17 +140,16 @@ bool X11ScreenSource::State::readShared(const PixelRect& area, size_t rowBytes, 
 
 bool X11ScreenSource::State::readPlain(const PixelRect& area, size_t rowBytes, RasterView out) {
   xcb_generic_error_t* error = nullptr;
-  xcb_get_image_reply_t* reply = xcb_get_image_reply(
+  const auto reply = own(xcb_get_image_reply(
       connection,
       xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, root, static_cast<int16_t>(area.x),
                     static_cast<int16_t>(area.y), static_cast<uint16_t>(area.width),
                     static_cast<uint16_t>(area.height), ~0u),
-      &error);
-  std::free(error);
-  const bool ok = reply != nullptr && static_cast<size_t>(xcb_get_image_data_length(reply)) >=
-                                          rowBytes * static_cast<size_t>(area.height);
-  if (ok) converter.convert(xcb_get_image_data(reply), rowBytes, out);
-  std::free(reply);
+      &error));
+  own(error);  // the missing reply says it all
+  const bool ok = reply && static_cast<size_t>(xcb_get_image_data_length(reply.get())) >=
+                               rowBytes * static_cast<size_t>(area.height);
+  if (ok) converter.convert(xcb_get_image_data(reply.get()), rowBytes, out);
   return ok;
 }
 
@@ -232,41 +226,29 @@ bool X11ScreenSource::readInPlace(const PixelRect& area, ConstRasterView& out) {
   return true;
 }
 
-bool X11ScreenSource::pointer(int32_t& x, int32_t& y) {
+std::optional<PointApi> X11ScreenSource::pointer() {
   State& s = *state_;
-  if (s.checkLost()) return false;
+  if (s.checkLost()) return std::nullopt;
   xcb_generic_error_t* error = nullptr;
-  xcb_query_pointer_reply_t* reply =
-      xcb_query_pointer_reply(s.connection, xcb_query_pointer(s.connection, s.root), &error);
-  std::free(error);
-  const bool ok = reply != nullptr && reply->same_screen;
-  if (ok) {
-    x = reply->root_x;
-    y = reply->root_y;
-  }
-  std::free(reply);
+  const auto reply = own(
+      xcb_query_pointer_reply(s.connection, xcb_query_pointer(s.connection, s.root), &error));
+  own(error);  // the missing reply says it all
   s.checkLost();
-  return ok;
+  if (!reply || !reply->same_screen) return std::nullopt;
+  return PointApi{reply->root_x, reply->root_y};
 }
 
-// The server's own state, not the one its queued events tell: a click may
-// have come up already while the program still handles its press.
-bool X11ScreenSource::leftButtonHeld() {
+// The pointer's reply comes after the notices of every drawing done before
+// it: taken in after it, they hold all of those.
+ScreenLook X11ScreenSource::look() {
   State& s = *state_;
-  if (s.checkLost()) return true;
-  xcb_query_pointer_reply_t* reply =
-      xcb_query_pointer_reply(s.connection, xcb_query_pointer(s.connection, s.root), nullptr);
-  const bool held = !reply || (reply->mask & XCB_KEY_BUT_MASK_BUTTON_1);
-  std::free(reply);
-  return held;
-}
-
-void X11ScreenSource::takeChanges(ChangedArea& into) {
-  State& s = *state_;
+  ScreenLook look{pointer(), {}, {}, this};
   if (!s.checkLost()) s.takeNotices();
-  if (!s.damage || s.lost) into.addEverything();
-  into.add(s.changes);
+  if (!s.damage || s.lost) look.changes.addEverything();
+  look.changes.add(s.changes);
   s.changes.clear();
+  look.bounds = s.layout.bounds();
+  return look;
 }
 
 bool X11ScreenSource::tracksChanges() const { return state_->damage; }

@@ -1,11 +1,11 @@
 #include "platform/x11/x11_view_output.hpp"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include <xcb/shm.h>
 
 #include "platform/x11/pixel_format.hpp"
+#include "platform/x11/xcb_owned.hpp"
 
 namespace lupe::x11 {
 namespace {
@@ -14,15 +14,12 @@ namespace {
 bool windowFormat(xcb_connection_t* connection, uint32_t window, ServerPixelFormat& format) {
   const auto attributesCookie = xcb_get_window_attributes(connection, window);
   const auto geometryCookie = xcb_get_geometry(connection, window);
-  xcb_get_window_attributes_reply_t* attributes =
-      xcb_get_window_attributes_reply(connection, attributesCookie, nullptr);
-  xcb_get_geometry_reply_t* geometry = xcb_get_geometry_reply(connection, geometryCookie, nullptr);
-  const bool known = attributes && geometry &&
-                     describeVisual(xcb_get_setup(connection), attributes->visual, format) &&
-                     format.depth == geometry->depth;
-  std::free(attributes);
-  std::free(geometry);
-  return known;
+  const auto attributes =
+      own(xcb_get_window_attributes_reply(connection, attributesCookie, nullptr));
+  const auto geometry = own(xcb_get_geometry_reply(connection, geometryCookie, nullptr));
+  return attributes && geometry &&
+         describeVisual(xcb_get_setup(connection), attributes->visual, format) &&
+         format.depth == geometry->depth;
 }
 
 }  // namespace
@@ -92,8 +89,8 @@ void X11ViewOutput::awaitWritable() {
   // The server reads a put in order; its completion, or its error, ends the
   // wait. A lost connection ends it too, as nobody reads any more.
   while (reading_) {
-    xcb_generic_event_t* event = xcb_poll_for_event(connection_);
-    if (!event) event = xcb_wait_for_event(connection_);
+    auto event = own(xcb_poll_for_event(connection_));
+    if (!event) event = own(xcb_wait_for_event(connection_));
     if (!event) {
       reading_ = false;
       break;
@@ -101,7 +98,6 @@ void X11ViewOutput::awaitWritable() {
     const uint8_t type = event->response_type & 0x7f;
     if ((type == completionEvent_ || type == 0) && event->full_sequence >= lastPut_)
       reading_ = false;
-    std::free(event);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -128,6 +129,7 @@ TEST_F(PortalSession, WhereTheScreenCannotBeSeenItEndsWithALineAndLeavesNoSessio
     const char* what;
     std::function<void()> act;  // starts the program and ends its sight
     const char* line;
+    const char* cause;
   } cases[] = {
       {"the user declines",
        [this] {
@@ -135,30 +137,47 @@ TEST_F(PortalSession, WhereTheScreenCannotBeSeenItEndsWithALineAndLeavesNoSessio
          desktop().answer("decline");
          lupe_ = launchLupe();
        },
-       "abgelehnt"},
+       "abgelehnt", "SelectSources: Antwort 1"},
       {"the desktop ends the sharing",
        [this] {
          ASSERT_NO_FATAL_FAILURE(startLupe());
          desktop().endStreams();
        },
-       "Bildschirmfreigabe beendet"},
+       "Bildschirmfreigabe beendet", "org.freedesktop.portal.Session.Closed"},
       {"no portal on the bus",
        [this, &bus] {
          lupe_ = launchLupe({{"DBUS_SESSION_BUS_ADDRESS", busWithoutPortal(bus)}});
        },
-       "fehlt das Portal zur Bildschirmfreigabe"},
+       "fehlt das Portal zur Bildschirmfreigabe", "org.freedesktop.DBus.Error.ServiceUnknown"},
       {"a portal without the pointer's position",
        [this, &bus, &portal] {
          lupe_ = launchLupe({{"DBUS_SESSION_BUS_ADDRESS", portalWithoutPointer(bus, portal)}});
        },
-       "nennt die Position des Mauszeigers nicht"},
+       "nennt die Position des Mauszeigers nicht", "AvailableCursorModes = 3"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ASSERT_NO_FATAL_FAILURE(c.act());
-    ASSERT_NO_FATAL_FAILURE(expectEndWithLine(c.line));
+    ASSERT_NO_FATAL_FAILURE(expectEndWithLine(c.line, c.cause));
     EXPECT_EQ(desktop().openSessions(), 0u);
     desktop().answer("approve");
+  }
+}
+
+// The session ending, Ctrl+C or a closed terminal while the desktop still
+// asks the user: the portal's session is closed and the program ends as
+// the user's close would.
+TEST_F(PortalSession, ASignalWhileTheDesktopAsksEndsWithZeroAndLeavesNoSession) {
+  std::remove(tokenPath().c_str());
+  for (const int signal : {SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(strsignal(signal));
+    desktop().answer("hold");
+    lupe_ = launchLupe();
+    ASSERT_TRUE(pollUntil(10s, [&] { return desktop().heldRequests() == 1; }))
+        << "no request waits for the user; stderr: " << lupe_->stderrText();
+    ::kill(lupe_->pid(), signal);
+    ASSERT_NO_FATAL_FAILURE(expectCleanEnd());
+    EXPECT_EQ(desktop().openSessions(), 0u);
   }
 }
 
@@ -168,7 +187,8 @@ class CompositorGone : public PortalSession {};
 TEST_F(CompositorGone, TheProgramEndsWithALineAndLeavesNoSession) {
   ASSERT_NO_FATAL_FAILURE(startLupe());
   ::kill(std::atoi(std::getenv("LUPE_WAYLAND_COMPOSITOR")), SIGKILL);
-  ASSERT_NO_FATAL_FAILURE(expectEndWithLine("Verbindung zum Wayland-Compositor ist abgebrochen"));
+  ASSERT_NO_FATAL_FAILURE(expectEndWithLine("Verbindung zum Wayland-Compositor ist abgebrochen",
+                                            "The Wayland connection broke"));
   EXPECT_TRUE(pollUntil(5s, [&] { return desktop().openSessions() == 0u; }));
 }
 

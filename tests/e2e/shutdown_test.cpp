@@ -58,6 +58,10 @@ TEST_F(Shutdown, AWindowKilledOrDestroyedFromOutsideEndsItWithAGermanLine) {
     ASSERT_TRUE(status) << "the program still runs 10 s later";
     EXPECT_TRUE(status->exited && status->code != 0) << status->describe();
     EXPECT_NE(lupe_->stderrText().find("Fenster"), std::string::npos) << lupe_->stderrText();
+    // The cause as the server told it, for a report.
+    EXPECT_NE(lupe_->stderrText().find(destroy ? "Ursache: DestroyNotify" : "Ursache: The X11"),
+              std::string::npos)
+        << lupe_->stderrText();
   }
 }
 

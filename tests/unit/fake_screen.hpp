@@ -26,9 +26,18 @@ inline int32_t gdiSource(int64_t i, int64_t sourceLength, int64_t targetLength) 
 }
 
 // A 1000 x 800 screen of screenPixel colours that remembers what was read.
-class FakeScreen final : public ScreenSource {
+class FakeScreen final : public ScreenSource, public ScreenPixels {
  public:
-  PixelRect bounds() override { return {0, 0, 1000, 800}; }
+  ScreenLook look() override {
+    ++looks;
+    ScreenLook look{PointApi{pointerX, pointerY}, {0, 0, 1000, 800}, {}, this};
+    if (tracksChanges)
+      look.changes.add(changes);
+    else
+      look.changes.addEverything();
+    changes.clear();
+    return look;
+  }
   bool read(const PixelRect& rect, RasterView out) override {
     reads.push_back(rect);
     for (int32_t j = 0; j < rect.height; ++j)
@@ -46,17 +55,6 @@ class FakeScreen final : public ScreenSource {
     out = held.view();
     return true;
   }
-  bool pointer(int32_t& x, int32_t& y) override {
-    x = pointerX;
-    y = pointerY;
-    return true;
-  }
-  bool leftButtonHeld() override { return leftHeld; }
-  void takeChanges(ChangedArea& into) override {
-    if (!tracksChanges) return into.addEverything();
-    into.add(changes);
-    changes.clear();
-  }
   // Draws `colour` over `area` of the screen, and tells it as a change.
   void draw(const PixelRect& area, Pixel colour) {
     drawings.push_back({area, colour});
@@ -69,12 +67,12 @@ class FakeScreen final : public ScreenSource {
   }
 
   bool readFails = false;
-  bool leftHeld = true;
   bool inPlace = false;
   bool tracksChanges = false;
   std::vector<std::pair<PixelRect, Pixel>> drawings;
   ChangedArea changes;
   int32_t pointerX = 0, pointerY = 0;
+  int looks = 0;
   std::vector<PixelRect> reads, inPlaceReads;
   Raster held;
 };

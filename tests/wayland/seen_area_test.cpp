@@ -31,7 +31,7 @@ TEST(SeenArea, TellsTheRunsThatChangedWithinWhatWasSeen) {
     SCOPED_TRACE(c.what);
     Raster changed = picture;
     SeenArea area;
-    area.saw(seen, monitor, picture.view());
+    area.fingerprint(seen, monitor, picture.view());
     if (c.x || c.y) changed.view().row(c.y - monitor.y)[c.x - monitor.x] ^= c.value;
     EXPECT_EQ(area.differing(monitor, changed.view()), c.runs);
   }
@@ -41,15 +41,15 @@ TEST(SeenArea, APartReadAgainTakesItsNewPixelsAndAnAreaElsewhereStartsAnew) {
   const PixelRect monitor{0, 0, 200, 100};
   Raster picture(monitor.width, monitor.height, 5);
   SeenArea area;
-  area.saw({10, 10, 150, 50}, monitor, picture.view());
+  area.fingerprint({10, 10, 150, 50}, monitor, picture.view());
   picture.view().row(20)[20] = 6;
   picture.view().row(40)[140] = 6;
-  area.saw({15, 15, 10, 10}, monitor, picture.view());  // the first change, read again
+  area.fingerprint({15, 15, 10, 10}, monitor, picture.view());  // the first change, read again
   EXPECT_EQ(area.differing(monitor, picture.view()), (PixelRect{138, 40, 22, 1}));
-  area.saw({0, 80, 20, 20}, monitor, picture.view());
+  area.fingerprint({0, 80, 20, 20}, monitor, picture.view());
   EXPECT_EQ(area.area(), (PixelRect{0, 80, 20, 20}));
   EXPECT_EQ(area.differing(monitor, picture.view()), PixelRect{});
-  area.saw({190, 90, 20, 20}, monitor, picture.view());  // past the monitor: nothing kept
+  area.fingerprint({190, 90, 20, 20}, monitor, picture.view());  // past the monitor: nothing kept
   EXPECT_TRUE(area.area().empty());
 }
 

@@ -10,6 +10,8 @@ started with restore data counts as one that did not ask.
 The control (org.tevka.LupeTest) moves the pointer, presses buttons and keys
 through mutter's RemoteDesktop, hands the tests a screen-cast stream of
 their own, and lets them end the portal's streams or count what is open.
+Told to "hold", the backend leaves SelectSources unanswered until its
+session is closed, as a dialog the user has not answered yet.
 
 Started with --portal-without-pointer, it stands in for a whole portal whose
 desktop gives no pointer position with its streams, as wlroots' does.
@@ -68,6 +70,7 @@ INTERFACES = Gio.DBusNodeInfo.new_for_xml("""
     <method name="SetAnswer"><arg type="s" direction="in"/></method>
     <method name="EndStreams"/>
     <method name="Asks"><arg type="u" direction="out"/></method>
+    <method name="Held"><arg type="u" direction="out"/></method>
     <method name="OpenSessions"><arg type="u" direction="out"/></method>
   </interface>
 </node>""")
@@ -159,6 +162,7 @@ class PortalSession:
     def __init__(self, handle):
         self.handle = handle
         self.recording = None
+        self.held = None  # a SelectSources left unanswered, as a dialog the user ignores
         self.registration = bus.register_object(
             handle, INTERFACES.lookup_interface("org.freedesktop.impl.portal.Session"),
             self._method, self._property, None)
@@ -171,6 +175,9 @@ class PortalSession:
         return GLib.Variant("u", 1)
 
     def close(self, tell):
+        if self.held:
+            self.held.return_value(GLib.Variant("(ua{sv})", (2, {})))
+            self.held = None
         if self.recording:
             self.recording.stop()
             self.recording = None
@@ -199,6 +206,9 @@ def screen_cast(method, args, invocation):
         options = args[3]
         if "restore_data" not in options:
             state["asks"] += 1  # GNOME's backend would show its dialog here
+        if state["answer"] == "hold":
+            session.held = invocation
+            return None
         if state["answer"] != "approve":
             return invocation.return_value(GLib.Variant("(ua{sv})", (1, {})))
         return invocation.return_value(GLib.Variant("(ua{sv})", (0, {})))
@@ -267,6 +277,9 @@ def test_control(method, args, invocation):
             session.close(tell=True)
     elif method == "Asks":
         return invocation.return_value(GLib.Variant("(u)", (state["asks"],)))
+    elif method == "Held":
+        held = sum(1 for session in sessions.values() if session.held)
+        return invocation.return_value(GLib.Variant("(u)", (held,)))
     elif method == "OpenSessions":
         return invocation.return_value(GLib.Variant("(u)", (len(sessions),)))
     invocation.return_value(None)

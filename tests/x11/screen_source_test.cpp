@@ -188,10 +188,10 @@ TEST_F(TrueColourScreen, PointerComesInRootPixels) {
   for (const auto& [wx, wy] :
        std::vector<std::pair<int32_t, int32_t>>{{0, 0}, {1279, 1023}, {640, 17}, {3, 1000}}) {
     client.warpPointer(wx, wy);
-    int32_t x = -1, y = -1;
-    ASSERT_TRUE(source->pointer(x, y));
-    EXPECT_EQ(x, wx);
-    EXPECT_EQ(y, wy);
+    const std::optional<PointApi> at = source->look().pointer;
+    ASSERT_TRUE(at);
+    EXPECT_EQ(at->x, wx);
+    EXPECT_EQ(at->y, wy);
   }
 }
 
@@ -279,14 +279,14 @@ TEST(ConnectionLoss, EveryCallFailsWithoutHangingOnceTheServerIsGone) {
   TestClient(display).paintRoot(word24);
   const auto source = X11ScreenSource::open(display.c_str());
   Raster picture(32, 20, 0);
-  int32_t x = 0, y = 0;
   ASSERT_TRUE(source->read({0, 0, 32, 20}, picture.view()));
-  ASSERT_TRUE(source->pointer(x, y));
+  ASSERT_TRUE(source->pointer());
   EXPECT_FALSE(source->connectionLost());
 
   server->kill();
   for (int call = 0; call < 3; ++call) {
-    EXPECT_FALSE(source->pointer(x, y));
+    EXPECT_FALSE(source->pointer());
+    EXPECT_TRUE(source->look().changes.everything());
     EXPECT_FALSE(source->read({0, 0, 32, 20}, picture.view()));
     EXPECT_TRUE(source->connectionLost());
     // The capture still hands back a defined, black picture.

@@ -75,13 +75,18 @@ void LupeOnScreen::expectCleanEnd() {
   EXPECT_EQ(lupe_->stderrText(), "");
 }
 
-void LupeOnScreen::expectEndWithLine(const std::string& what) {
+void LupeOnScreen::expectEndWithLine(const std::string& what, const std::string& cause) {
   const auto status = lupe_->waitFor(20s);
   ASSERT_TRUE(status) << "the program still runs 20 s later";
   EXPECT_TRUE(status->exited && status->code == 1) << status->describe();
   const std::string err = lupe_->stderrText();
-  EXPECT_NE(err.find(what), std::string::npos) << err;
-  EXPECT_EQ(err.find('\n'), err.size() - 1) << "not one line: " << err;
+  const size_t end = err.find('\n');
+  EXPECT_NE(err.substr(0, end).find(what), std::string::npos) << err;
+  // The cause, as the library gave it, on a line of its own.
+  const std::string second = end == std::string::npos ? "" : err.substr(end + 1);
+  EXPECT_EQ(second.rfind("Ursache: ", 0), 0u) << err;
+  EXPECT_NE(second.find(cause), std::string::npos) << err;
+  EXPECT_EQ(second.find('\n'), second.size() - 1) << "not two lines: " << err;
 }
 
 WindowGeometry LupeOnScreen::geometry() {

@@ -39,8 +39,9 @@ class LupeOnScreen : public ::testing::Test {
   void clickInClient(const Rect& r);
   // Waits for the program to end with status 0 and nothing on stderr.
   void expectCleanEnd();
-  // Waits for it to end with status 1 and one line on stderr naming `what`.
-  void expectEndWithLine(const std::string& what);
+  // Waits for it to end with status 1 and two lines on stderr: the user's,
+  // naming `what`, and the cause, naming `cause`.
+  void expectEndWithLine(const std::string& what, const std::string& cause);
   // A path for a screenshot of this test: "<suite>.<test>-<what>.ppm".
   std::string screenshotPath(const std::string& what) const;
 

@@ -56,11 +56,14 @@ WaylandDesktop::WaylandDesktop() {
   g_variant_iter_free(streams);
   g_variant_unref(reply);
   // The first pictures come once the compositor paints anew: see showsEveryMonitor().
-  streams_ = wayland::MonitorStreams::open(-1, places);
+  streams_ = wayland::MonitorStreams::open(
+      -1, places, [this](const Ending& ending) { ended_ = ending.line + " (" + ending.cause + ")"; });
+  if (!streams_) throw std::runtime_error("the tests' screen cast: " + ended_);
 }
 
 bool WaylandDesktop::showsEveryMonitor() {
   streams_->dispatch();
+  if (!ended_.empty()) throw std::runtime_error("the tests' screen cast: " + ended_);
   return streams_->allShown();
 }
 
@@ -106,6 +109,7 @@ Image WaylandDesktop::screen() {
 
 unsigned WaylandDesktop::asks() { return count("Asks"); }
 unsigned WaylandDesktop::openSessions() { return count("OpenSessions"); }
+unsigned WaylandDesktop::heldRequests() { return count("Held"); }
 void WaylandDesktop::answer(const std::string& how) {
   call("SetAnswer", g_variant_new("(s)", how.c_str()));
 }

@@ -43,12 +43,14 @@ class WaylandDesktop {
   // sessions it holds, what it answers next, and ending its streams.
   unsigned asks();
   unsigned openSessions();
-  void answer(const std::string& how);  // "approve" or "decline"
+  unsigned heldRequests();              // requests left unanswered by "hold"
+  void answer(const std::string& how);  // "approve", "decline" or "hold"
   void endStreams();
 
  private:
   std::vector<Rect> monitors_;
   std::unique_ptr<wayland::MonitorStreams> streams_;
+  std::string ended_;  // why the tests' screen cast ended, once it has
 };
 
 }  // namespace lupe::e2e
