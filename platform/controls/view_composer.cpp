@@ -47,15 +47,6 @@ void collectLayers(const Control& container, const SystemColors& systemColors,
   }
 }
 
-ConstRasterView ViewComposer::compose(PictureBox& box, int32_t width, int32_t height,
-                                      const SystemColors& systemColors) {
-  collectLayers(box, systemColors, layers_);
-  frame_.reshape(std::max(width, 0), std::max(height, 0));
-  composeFrame(box.surface().picture(), resolveColor(box.BackColor, systemColors), layers_,
-               frame_.view());
-  return frame_.view();
-}
-
 ConstRasterView ViewComposer::composeLayers(const Control& container, int32_t width, int32_t height,
                                             const SystemColors& systemColors) {
   collectLayers(container, systemColors, layers_);

@@ -27,17 +27,13 @@ std::optional<LineLayer> lineLayer(const Line& line, const SystemColors& systemC
 void collectLayers(const Control& container, const SystemColors& systemColors,
                    std::vector<Layer>& layers);
 
-// What a picture box shows: its surface, with the lines and images it holds
-// laid over it in stacking order. Keeps its buffers, so composing at a
-// steady size allocates nothing.
+// The lines and images a panel holds, for a panel whose face the toolkit
+// paints (a view's go through its ViewPresenter). Keeps its buffers, so
+// composing at a steady size allocates nothing.
 class ViewComposer {
  public:
-  // The frame of width x height pixels; valid until the next compose.
-  ConstRasterView compose(PictureBox& box, int32_t width, int32_t height,
-                          const SystemColors& systemColors);
   // Only the lines and images of `container`, on a clear canvas of width x
-  // height (alpha 0 where nothing lies): for a panel whose face the toolkit
-  // paints.
+  // height (alpha 0 where nothing lies).
   ConstRasterView composeLayers(const Control& container, int32_t width, int32_t height,
                                 const SystemColors& systemColors);
 

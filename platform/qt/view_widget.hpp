@@ -13,9 +13,9 @@ namespace lupe::qt {
 
 class QtBackend;
 
-// The view: shows the frame the composer makes of its picture box (the
-// surface with its lines and images over it) 1:1 in native pixels. It only
-// ever shows a finished frame, so nothing flickers.
+// The view: shows its picture box (the surface with its lines and images
+// laid over it) 1:1 in native pixels, only ever a finished frame, so
+// nothing flickers.
 //
 // A ViewPresenter shows it. Where the window system lets it, the view is a
 // native window of its own that shows the surface's memory itself, with no

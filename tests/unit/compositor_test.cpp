@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/controls/view_composer.hpp"
+#include "platform/controls/view_presenter.hpp"
 #include "platform/raster/compositor.hpp"
 #include "tests/unit/fake_host.hpp"
 #include "tests/unit/fake_screen.hpp"
@@ -119,7 +120,26 @@ TEST(Surface, LayersLaidInPlaceMakeTheComposedFrameAndLiftOffBeforeTheNextDrawin
   expectEveryPixel(surface.pixels(), [](int32_t, int32_t) { return kUnder; });
 }
 
-TEST(ViewComposer, TheViewShowsItsSurfaceThenLine1Line2AndImage1OnTopOnlyWhenVisible) {
+// A native window that shows its memory as it is put, and fills where it
+// is told.
+class ShownWindow final : public FrameOutput {
+ public:
+  explicit ShownWindow(PixelSize size) : window(size.width, size.height, 0) {}
+  RasterView provide(int32_t width, int32_t height) override {
+    memory.reshape(width, height);
+    return memory.view();
+  }
+  void show(const PixelRect& area) override {
+    for (int32_t y = area.y; y < area.y + area.height; ++y)
+      for (int32_t x = area.x; x < area.x + area.width; ++x)
+        window.view().row(y)[x] = memory.view().row(y)[x];
+  }
+  void fill(const PixelRect& area, Pixel color) override { window.view().fill(area, color); }
+
+  Raster memory, window;
+};
+
+TEST(ViewPresenter, TheViewShowsItsSurfaceThenLine1Line2AndImage1OnTopOnlyWhenVisible) {
   Rig rig;
   frmLupe& f = rig.form;
   f.Picture1.Width = 40.0f;
@@ -140,9 +160,11 @@ TEST(ViewComposer, TheViewShowsItsSurfaceThenLine1Line2AndImage1OnTopOnlyWhenVis
   const SystemColors scheme = [](Color c) {
     return c == kWindowTextColor ? 0xff123456u : 0xffabcdefu;
   };
-  ViewComposer composer;
+  ShownWindow shown({42, 31});
+  ViewPresenter presenter(f.Picture1, shown, scheme);
   const auto at = [&](int32_t x, int32_t y) {
-    return composer.compose(f.Picture1, 42, 31, scheme).row(y)[x];
+    presenter.redrawn(true, {42, 31});
+    return shown.window.view().row(y)[x];
   };
   EXPECT_EQ(at(20, 5), 0xff123456u);   // Line1 in the window-text colour of the scheme
   EXPECT_EQ(at(20, 15), 0xffff0000u);  // Line2, red, above Line1
