@@ -73,8 +73,8 @@ void FormRuntime::frameChanged() {
 }
 
 void FormRuntime::windowStateChanged(int16_t state) {
-  if (!live() || state < 0 || state > 2 || state == heardState_) return;
-  heardState_ = state;
+  if (!live() || state < 0 || state > 2 || state == reportedState_) return;
+  reportedState_ = state;
   deliver([&] { form_->WindowState.setFromUser(state); });
 }
 
@@ -109,7 +109,7 @@ void FormRuntime::propertyChanged(const Control& control, PropertyId id) {
   if (!made()) return;
   if (control.kind() == ControlKind::Timer) {
     syncTimer(static_cast<const Timer&>(control));
-  } else if (id == PropertyId::WindowState && form_->WindowState.get() == heardState_) {
+  } else if (id == PropertyId::WindowState && form_->WindowState.get() == reportedState_) {
     return;  // the window is in that state already, or is telling us so
   } else if (const Control* view = control.container();
              view && view->kind() == ControlKind::PictureBox && !hasOwnWindow(control)) {

@@ -104,7 +104,7 @@ class FormRuntime final : public ControlHost {
   std::unordered_map<const PictureBox*, Handle> surfaces_;
   Phase phase_ = Phase::Unmade;
   PixelSize reported_{-1, -1};     // the outer size the last Resize stood for
-  int16_t heardState_ = 0;         // the window state the window system last told
+  int16_t reportedState_ = 0;      // the window state the window system last reported
   unsigned pressedOnSurface_ = 0;  // buttons (1, 2, 4) that went down on the bare form
   int handling_ = 0;               // events being delivered, one inside another
   // Views cleared or drawn into by the event being handled: shown once, when

@@ -109,9 +109,9 @@ bool WaylandScreenSource::readInPlace(const PixelRect& area, ConstRasterView& ou
   return true;
 }
 
-// A new picture without damage is compared with what the last look's reads
-// saw: only a difference there counts, and the rest of the monitor, which
-// no read has looked at, counts as changed.
+// A new picture without damage is compared with the fingerprint of what
+// the last look's reads took: only a difference there counts, and the rest
+// of the monitor, which no read has looked at, counts as changed.
 void WaylandScreenSource::takeChanges(ChangedArea& into) {
   withoutDamage_.clear();
   streams_->takeDamage(into, withoutDamage_);
