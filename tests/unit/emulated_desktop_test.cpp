@@ -121,6 +121,31 @@ TEST(EmulatedDesktop, ARepeatedStretchRedrawsOnlyWhatChangedAndMatchesAWholeOne)
   }
 }
 
+// A tick's pointer and the stretch after it see the screen as one look
+// found it: a change drawn in between is the next tick's. A stretch with no
+// pointer asked for since the last stretch looks anew.
+TEST(EmulatedDesktop, APointerAndTheStretchAfterItShareOneLookAtTheScreen) {
+  Emulated e;
+  e.screen.tracksChanges = true;
+  const auto stretch = [&] {
+    e.screen.reads.clear();
+    e.desktop.StretchBlt(e.viewDC, 0, 0, 20, 20, e.screenDC, 100, 100, 20, 20, SRCCOPY);
+  };
+  PointApi at;
+  EXPECT_EQ(e.desktop.GetCursorPos(at), 1);
+  stretch();  // the first: whole
+  EXPECT_EQ(e.screen.looks, 1);
+  e.desktop.GetCursorPos(at);
+  e.screen.draw({105, 105, 2, 2}, 0xff010203u);
+  stretch();
+  EXPECT_EQ(e.screen.looks, 2);
+  EXPECT_TRUE(e.screen.reads.empty()) << "the change came after the tick's look";
+  stretch();
+  EXPECT_EQ(e.screen.looks, 3);
+  EXPECT_EQ(e.screen.reads, (std::vector<PixelRect>{{105, 105, 2, 2}}));
+  EXPECT_EQ(e.view.pixels().row(5)[5], 0xff010203u);
+}
+
 TEST(EmulatedDesktop, TopmostIsAskedOnlyForOwnWindowsWithPlaceAndSizeKept) {
   Emulated e;
   const Handle window = e.desktop.registerWindow(41);
