@@ -5,8 +5,9 @@
 # same suites once more on a build with AddressSanitizer, LeakSanitizer and
 # UndefinedBehaviorSanitizer; the Debian package with its desktop entry and
 # AppStream data; a short fuzzing
-# run of the view's geometry and frame; then the Windows program,
-# cross-built, with its unit tests and end-to-end suites under Wine.
+# run of the view's geometry and frame; the program built with the X11 or
+# the Wayland session alone; then the Windows program, cross-built, with
+# its unit tests and end-to-end suites under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -14,4 +15,5 @@ bash scripts/with-display.sh ctest --test-dir build --output-on-failure --timeou
 bash scripts/sanitized-tests.sh
 bash scripts/fuzz.sh 10
 bash scripts/package-checks.sh
+bash scripts/session-builds.sh
 bash scripts/windows-tests.sh
