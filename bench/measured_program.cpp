@@ -9,27 +9,28 @@
 #include <thread>
 #include <vector>
 
+#include "platform/x11/xcb_owned.hpp"
+
 namespace lupe::bench {
 
 namespace {
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name) {
-  auto* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr);
+  const auto r =
+      x11::own(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr));
   const xcb_atom_t a = r ? r->atom : 0;
-  std::free(r);
   return a;
 }
 
 std::vector<uint32_t> cardinals(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property,
                                 xcb_atom_t type) {
   std::vector<uint32_t> values;
-  auto* r =
-      xcb_get_property_reply(c, xcb_get_property(c, 0, window, property, type, 0, 4096), nullptr);
+  const auto r = x11::own(
+      xcb_get_property_reply(c, xcb_get_property(c, 0, window, property, type, 0, 4096), nullptr));
   if (r && r->format == 32) {
-    const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(r));
-    values.assign(v, v + xcb_get_property_value_length(r) / 4);
+    const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(r.get()));
+    values.assign(v, v + xcb_get_property_value_length(r.get()) / 4);
   }
-  std::free(r);
   return values;
 }
 

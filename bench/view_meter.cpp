@@ -29,10 +29,12 @@
 #include <xcb/xcb.h>
 
 #include "bench/measured_program.hpp"
+#include "platform/x11/xcb_owned.hpp"
 
 namespace {
 
 using namespace lupe::bench;
+using lupe::x11::own;
 
 using Clock = std::chrono::steady_clock;
 
@@ -51,9 +53,8 @@ class Meter {
     c_ = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c_)) fail("no X display");
     screen_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
-    auto* version = xcb_damage_query_version_reply(c_, xcb_damage_query_version(c_, 1, 1), nullptr);
-    if (!version) fail("the X server has no DAMAGE extension");
-    std::free(version);
+    if (!own(xcb_damage_query_version_reply(c_, xcb_damage_query_version(c_, 1, 1), nullptr)))
+      fail("the X server has no DAMAGE extension");
     damageEvent_ = xcb_get_extension_data(c_, &xcb_damage_id)->first_event + XCB_DAMAGE_NOTIFY;
   }
   ~Meter() { xcb_disconnect(c_); }
@@ -82,14 +83,13 @@ class Meter {
 
   // A 64 x 64 window of ours centred on the pointer, above everything.
   void placePatch() {
-    auto* p = xcb_query_pointer_reply(c_, xcb_query_pointer(c_, screen_->root), nullptr);
+    const auto p = own(xcb_query_pointer_reply(c_, xcb_query_pointer(c_, screen_->root), nullptr));
     if (!p) fail("no pointer");
     patch_ = xcb_generate_id(c_);
     const uint32_t values[] = {colour_, 1};
     xcb_create_window(c_, XCB_COPY_FROM_PARENT, patch_, screen_->root, p->root_x - 32,
                       p->root_y - 32, 64, 64, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                       screen_->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
-    std::free(p);
     xcb_map_window(c_, patch_);
     xcb_flush(c_);
   }
@@ -97,11 +97,10 @@ class Meter {
   void watchTree(xcb_window_t window) {
     const xcb_damage_damage_t damage = xcb_generate_id(c_);
     xcb_damage_create(c_, damage, window, XCB_DAMAGE_REPORT_LEVEL_NON_EMPTY);
-    auto* tree = xcb_query_tree_reply(c_, xcb_query_tree(c_, window), nullptr);
+    const auto tree = own(xcb_query_tree_reply(c_, xcb_query_tree(c_, window), nullptr));
     if (!tree) return;
-    const xcb_window_t* children = xcb_query_tree_children(tree);
-    for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) watchTree(children[i]);
-    std::free(tree);
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) watchTree(children[i]);
   }
 
   // Waits up to `ms` for damage; true when some came (and was taken off again).
@@ -109,13 +108,12 @@ class Meter {
     xcb_flush(c_);
     const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
     for (;;) {
-      while (xcb_generic_event_t* event = xcb_poll_for_event(c_)) {
+      while (const auto event = own(xcb_poll_for_event(c_))) {
         const bool damaged = (event->response_type & 0x7f) == damageEvent_;
         if (damaged) {
-          const auto* notify = reinterpret_cast<xcb_damage_notify_event_t*>(event);
+          const auto* notify = reinterpret_cast<xcb_damage_notify_event_t*>(event.get());
           xcb_damage_subtract(c_, notify->damage, XCB_NONE, XCB_NONE);
         }
-        std::free(event);
         if (damaged) return true;
       }
       const auto left =
@@ -177,42 +175,38 @@ class Meter {
   }
 
   uint32_t pixelAt(int x, int y) {
-    auto* image = xcb_get_image_reply(
-        c_, xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, target_, x, y, 1, 1, ~0u), nullptr);
+    const auto image = own(xcb_get_image_reply(
+        c_, xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, target_, x, y, 1, 1, ~0u), nullptr));
     uint32_t value = 0xffffffffu;
-    if (image && xcb_get_image_data_length(image) >= 4)
-      std::memcpy(&value, xcb_get_image_data(image), 4);
-    std::free(image);
+    if (image && xcb_get_image_data_length(image.get()) >= 4)
+      std::memcpy(&value, xcb_get_image_data(image.get()), 4);
     return value & 0x00ffffffu;
   }
 
   // Where the window shows the patch: a point well inside it, off its centre
   // (where a crosshair may lie).
   std::optional<std::pair<int, int>> findPatch() {
-    auto* g = xcb_get_geometry_reply(c_, xcb_get_geometry(c_, target_), nullptr);
+    const auto g = own(xcb_get_geometry_reply(c_, xcb_get_geometry(c_, target_), nullptr));
     if (!g) return std::nullopt;
     const int w = g->width, h = g->height;
-    std::free(g);
     // The patch itself, lying over the window, is not the window showing it.
-    auto* t = xcb_translate_coordinates_reply(
-        c_, xcb_translate_coordinates(c_, patch_, target_, 0, 0), nullptr);
+    const auto t = own(xcb_translate_coordinates_reply(
+        c_, xcb_translate_coordinates(c_, patch_, target_, 0, 0), nullptr));
     const int px0 = t ? t->dst_x : -1000, py0 = t ? t->dst_y : -1000;
-    std::free(t);
     const auto onPatch = [&](int x, int y) {
       return x >= px0 - 2 && x < px0 + 66 && y >= py0 - 2 && y < py0 + 66;
     };
     int left = w, top = h, right = -1, bottom = -1;
     for (int y = 0; y < h; y += 2) {
-      auto* row = xcb_get_image_reply(
-          c_, xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, target_, 0, y, w, 1, ~0u), nullptr);
+      const auto row = own(xcb_get_image_reply(
+          c_, xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, target_, 0, y, w, 1, ~0u), nullptr));
       if (!row) continue;
-      const auto* px = reinterpret_cast<const uint32_t*>(xcb_get_image_data(row));
+      const auto* px = reinterpret_cast<const uint32_t*>(xcb_get_image_data(row.get()));
       for (int x = 0; x < w; ++x) {
         if ((px[x] & 0x00ffffffu) != colour_ || onPatch(x, y)) continue;
         left = std::min(left, x), right = std::max(right, x);
         top = std::min(top, y), bottom = std::max(bottom, y);
       }
-      std::free(row);
     }
     if (right < 0) return std::nullopt;
     const std::pair at{left + (right - left) * 3 / 4, top + (bottom - top) * 3 / 4};

@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include <QCoreApplication>
-#include <QThread>
 #include <QTimer>
 
 #include "platform/qt/qt_backend.hpp"
@@ -13,15 +12,8 @@ namespace lupe {
 namespace {
 
 void tell(const Ending& ending) {
-  if (ending.line.empty()) return;
-  std::fprintf(stderr, "%s\n", ending.line.c_str());
-  if (!ending.cause.empty()) std::fprintf(stderr, "Ursache: %s\n", ending.cause.c_str());
+  std::fputs(ending.told().c_str(), stderr);
   std::fflush(stderr);
-}
-
-bool onTheEventLoopsThread() {
-  const QCoreApplication* application = QCoreApplication::instance();
-  return application && QThread::currentThread() == application->thread();
 }
 
 }  // namespace
@@ -53,8 +45,7 @@ void SessionEnding::finish() {
 void SessionEnding::endNow(const Ending& ending) {
   if (!ending_) ending_ = ending;
   tell(*ending_);
-  // Widgets are only ever touched from the event loop's thread.
-  if (runtime_ && !closing_ && onTheEventLoopsThread()) {
+  if (runtime_ && !closing_) {
     closing_ = true;
     runtime_->closeRequested();
   }

@@ -26,8 +26,8 @@ class SessionEnding {
   // Ends with `ending` from the event loop: a report may come from deep
   // inside a tick or a dispatch, which must not see the window go.
   void end(Ending ending);
-  // Ends with `ending` here and now: the display has gone, and Qt will not
-  // let the event loop go on.
+  // Ends with `ending` here and now, on the event loop's thread: the
+  // display has gone, and Qt will not let the event loop go on.
   [[noreturn]] void endNow(const Ending& ending);
   // SIGTERM, SIGINT or SIGHUP: closes the window as the user would, or,
   // while the screen is still being opened, ends with status 0.

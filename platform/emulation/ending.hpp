@@ -12,6 +12,12 @@ struct Ending {
   std::string line;
   std::string cause;  // empty when there is nothing beyond the line
   int status = 1;
+
+  // What the user is told: the line, and the cause on a line of its own.
+  std::string told() const {
+    if (line.empty()) return {};
+    return cause.empty() ? line + "\n" : line + "\nUrsache: " + cause + "\n";
+  }
 };
 
 // Where a screen source or a backend reports that the session cannot go

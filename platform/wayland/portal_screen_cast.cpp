@@ -70,6 +70,7 @@ struct PortalScreenCast::Asking {
 
   // The steps.
   void begin();
+  void askProperties();
   void propertiesGiven(GVariant* reply);
   void createSession();
   void selectSources();
@@ -80,7 +81,7 @@ struct PortalScreenCast::Asking {
   // A request: its Response comes as a signal on a path of its own, which
   // is subscribed before the call so that no answer can come too early.
   using Answered = void (*)(Asking& self, uint32_t code, GVariant* results);
-  void request(const char* name, GVariant* arguments, const std::string& token, Answered answered);
+  void request(const char* name, GVariant* arguments, const std::string& handle, Answered then);
   void responded(uint32_t code, GVariant* results);
   void stopWaiting();
   // A request that was not granted: the user's refusal ends (code 1);
@@ -111,7 +112,6 @@ struct PortalScreenCast::Asking {
   guint timeout = 0;
 };
 
-
 PortalScreenCast::PortalScreenCast(std::string tokenPath, std::function<void()> granted,
                                    EndingSink ended)
     : asking_(std::make_unique<Asking>(std::move(tokenPath), std::move(granted), std::move(ended))) {
@@ -131,7 +131,6 @@ PortalScreenCast::Asking::~Asking() {
                            "Close", nullptr, nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr,
                            nullptr);
   stopWaiting();
-  if (bus && closedSignal) g_dbus_connection_signal_unsubscribe(bus.get(), closedSignal);
   closeSession();
   if (remote >= 0) ::close(remote);
 }
@@ -153,20 +152,24 @@ void PortalScreenCast::Asking::begin() {
         auto* asking = static_cast<Asking*>(data);
         if (!connection) return asking->end(kNoPortal, error.message());
         asking->bus.reset(connection);
-        g_dbus_connection_call(connection, kPortal, kPortalPath, "org.freedesktop.DBus.Properties",
-                               "GetAll", g_variant_new("(s)", kScreenCast),
-                               G_VARIANT_TYPE("(a{sv})"), G_DBUS_CALL_FLAGS_NONE,
-                               kCallMilliseconds, asking->cancellable.get(),
-                               [](GObject* source, GAsyncResult* result, gpointer data) {
-                                 ErrorSlot error;
-                                 const Variant reply(g_dbus_connection_call_finish(
-                                     G_DBUS_CONNECTION(source), result, error.out()));
-                                 if (error.is(G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;
-                                 auto* asking = static_cast<Asking*>(data);
-                                 if (!reply) return asking->end(kNoPortal, error.message());
-                                 asking->propertiesGiven(reply.get());
-                               },
-                               asking);
+        asking->askProperties();
+      },
+      this);
+}
+
+void PortalScreenCast::Asking::askProperties() {
+  g_dbus_connection_call(
+      bus.get(), kPortal, kPortalPath, "org.freedesktop.DBus.Properties", "GetAll",
+      g_variant_new("(s)", kScreenCast), G_VARIANT_TYPE("(a{sv})"), G_DBUS_CALL_FLAGS_NONE,
+      kCallMilliseconds, cancellable.get(),
+      [](GObject* source, GAsyncResult* result, gpointer data) {
+        ErrorSlot error;
+        const Variant reply(
+            g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, error.out()));
+        if (error.is(G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;
+        auto* asking = static_cast<Asking*>(data);
+        if (!reply) return asking->end(kNoPortal, error.message());
+        asking->propertiesGiven(reply.get());
       },
       this);
 }

@@ -181,6 +181,21 @@ TEST_F(PortalSession, ASignalWhileTheDesktopAsksEndsWithZeroAndLeavesNoSession) 
   }
 }
 
+// A dialog nobody answers does not keep the program waiting for ever.
+// (A suite of its own: it takes a minute.)
+class UnansweredPortal : public PortalSession {};
+
+TEST_F(UnansweredPortal, AMinuteLaterTheProgramEndsWithALineAndLeavesNoSession) {
+  std::remove(tokenPath().c_str());
+  desktop().answer("hold");
+  lupe_ = launchLupe();
+  ASSERT_TRUE(pollUntil(10s, [&] { return desktop().heldRequests() == 1; }));
+  std::this_thread::sleep_for(50s);
+  ASSERT_NO_FATAL_FAILURE(
+      expectEndWithLine("nicht binnen einer Minute", "SelectSources: keine Antwort nach 60 s"));
+  EXPECT_EQ(desktop().openSessions(), 0u);
+}
+
 // Run in a session of its own: the compositor does not come back.
 class CompositorGone : public PortalSession {};
 

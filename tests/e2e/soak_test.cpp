@@ -23,6 +23,7 @@
 #include "harness/controls.hpp"
 #include "harness/poll.hpp"
 #include "harness/view_test.hpp"
+#include "platform/x11/xcb_owned.hpp"
 
 namespace lupe::e2e {
 namespace {
@@ -37,21 +38,21 @@ Resources xResources(XDisplay& display, pid_t pid) {
   xcb_connection_t* c = display.connection();
   Resources counts;
   xcb_res_client_id_spec_t all{XCB_NONE, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-  auto* ids = xcb_res_query_client_ids_reply(c, xcb_res_query_client_ids(c, 1, &all), nullptr);
+  const auto ids =
+      x11::own(xcb_res_query_client_ids_reply(c, xcb_res_query_client_ids(c, 1, &all), nullptr));
   if (!ids) return counts;
-  for (auto it = xcb_res_query_client_ids_ids_iterator(ids); it.rem; xcb_res_client_id_value_next(&it)) {
+  for (auto it = xcb_res_query_client_ids_ids_iterator(ids.get()); it.rem;
+       xcb_res_client_id_value_next(&it)) {
     if (xcb_res_client_id_value_value_length(it.data) < 1 ||
         pid_t(*xcb_res_client_id_value_value(it.data)) != pid)
       continue;
-    auto* resources = xcb_res_query_client_resources_reply(
-        c, xcb_res_query_client_resources(c, it.data->spec.client), nullptr);
+    const auto resources = x11::own(xcb_res_query_client_resources_reply(
+        c, xcb_res_query_client_resources(c, it.data->spec.client), nullptr));
     if (!resources) continue;
-    for (auto r = xcb_res_query_client_resources_types_iterator(resources); r.rem;
+    for (auto r = xcb_res_query_client_resources_types_iterator(resources.get()); r.rem;
          xcb_res_type_next(&r))
       counts[display.atomName(r.data->resource_type)] += r.data->count;
-    std::free(resources);
   }
-  std::free(ids);
   return counts;
 }
 

@@ -16,6 +16,7 @@
 #include "harness/poll.hpp"
 #include "harness/view_test.hpp"
 #include "harness/windows.hpp"
+#include "platform/x11/xcb_owned.hpp"
 
 namespace lupe::e2e {
 namespace {
@@ -30,9 +31,8 @@ class DrawingCount {
     // Asking a server without the extension would close the connection.
     const xcb_query_extension_reply_t* damage = xcb_get_extension_data(c, &xcb_damage_id);
     if (!damage || !damage->present) return;
-    auto* version = xcb_damage_query_version_reply(c, xcb_damage_query_version(c, 1, 1), nullptr);
-    available_ = version != nullptr;
-    std::free(version);
+    available_ = x11::own(xcb_damage_query_version_reply(c, xcb_damage_query_version(c, 1, 1),
+                                                         nullptr)) != nullptr;
     if (!available_) return;
     notify_ = xcb_get_extension_data(c, &xcb_damage_id)->first_event + XCB_DAMAGE_NOTIFY;
     for (const xcb_window_t window : windows) {
@@ -52,9 +52,9 @@ class DrawingCount {
   // Takes in what was drawn since the last call; each drawing counts once.
   void take() {
     xcb_connection_t* c = display_.connection();
-    while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
+    while (const auto event = x11::own(xcb_poll_for_event(c))) {
       if ((event->response_type & 0x7f) == notify_) {
-        const auto* notify = reinterpret_cast<xcb_damage_notify_event_t*>(event);
+        const auto* notify = reinterpret_cast<xcb_damage_notify_event_t*>(event.get());
         ++counts_[windowOf_[notify->damage]];
         // The drawings of one frame come within a few milliseconds of each
         // other; frames come a tick apart.
@@ -62,7 +62,6 @@ class DrawingCount {
         lastDrawn_ = notify->timestamp;
         xcb_damage_subtract(c, notify->damage, XCB_NONE, XCB_NONE);
       }
-      std::free(event);
     }
     xcb_flush(c);
   }
@@ -80,7 +79,7 @@ class DrawingCount {
     for (const auto& [damage, window] : windowOf_)
       xcb_damage_subtract(c, damage, XCB_NONE, XCB_NONE);
     // Notices sent before the server took the damage off are in by the reply.
-    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    x11::own(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
     take();
     counts_.clear();
     frames_ = 0;
@@ -140,11 +139,10 @@ class ViewWindow : public ViewOnScreen {
   std::vector<xcb_window_t> windowsInClient(xcb_window_t& view) {
     std::vector<xcb_window_t> windows;
     xcb_connection_t* c = display_->connection();
-    auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, window_), nullptr);
+    const auto tree = x11::own(xcb_query_tree_reply(c, xcb_query_tree(c, window_), nullptr));
     if (!tree) return windows;
-    const xcb_window_t* children = xcb_query_tree_children(tree);
-    windows.assign(children, children + xcb_query_tree_children_length(tree));
-    std::free(tree);
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    windows.assign(children, children + xcb_query_tree_children_length(tree.get()));
     int largest = -1;
     for (const xcb_window_t window : windows) {
       const auto g = windowGeometry(*display_, window);

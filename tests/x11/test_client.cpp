@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
 #include <vector>
 
 #include <sys/wait.h>
 
+#include "platform/x11/xcb_owned.hpp"
 namespace lupe::x11::test {
 
 TestClient::TestClient(const std::string& display) {
@@ -22,15 +22,13 @@ TestClient::TestClient(const std::string& display) {
 TestClient::~TestClient() { xcb_disconnect(connection_); }
 
 PixelRect TestClient::rootRect() {
-  xcb_get_geometry_reply_t* g =
-      xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, screen_->root), nullptr);
-  const PixelRect r = g ? PixelRect{0, 0, g->width, g->height} : PixelRect{};
-  std::free(g);
-  return r;
+  const auto g = own(
+      xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, screen_->root), nullptr));
+  return g ? PixelRect{0, 0, g->width, g->height} : PixelRect{};
 }
 
 void TestClient::sync() {
-  std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+  own(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
 }
 
 void TestClient::paintRoot(const std::function<uint32_t(int32_t, int32_t)>& value) {

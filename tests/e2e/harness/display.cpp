@@ -1,22 +1,17 @@
 #include "display.hpp"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+
+#include "platform/x11/xcb_owned.hpp"
 
 namespace lupe::e2e {
 
 namespace {
 
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <typename T>
-Reply<T> own(T* reply) {
-  return Reply<T>(reply, &std::free);
-}
+using x11::own;
 
 std::runtime_error xError(const std::string& what, const xcb_generic_error_t* error) {
   return std::runtime_error(what + " failed with X error " +
@@ -116,26 +111,18 @@ std::vector<uint32_t> XDisplay::items32(xcb_window_t window, std::string_view na
 }
 
 Rect XDisplay::rootRect() const {
-  xcb_get_geometry_reply_t* geometry =
-      xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, root()), nullptr);
-  const Rect rect = geometry ? Rect{0, 0, geometry->width, geometry->height}
-                             : Rect{0, 0, screen_->width_in_pixels, screen_->height_in_pixels};
-  free(geometry);
-  return rect;
+  const auto geometry =
+      own(xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, root()), nullptr));
+  return geometry ? Rect{0, 0, geometry->width, geometry->height}
+                  : Rect{0, 0, screen_->width_in_pixels, screen_->height_in_pixels};
 }
 
 void XDisplay::sync() {
-  free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+  own(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
   // Errors of requests sent without a reply land in the event queue.
-  while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
-    if (event->response_type == 0) {
-      const std::runtime_error failure =
-          xError("a request", reinterpret_cast<const xcb_generic_error_t*>(event));
-      free(event);
-      throw failure;
-    }
-    free(event);
-  }
+  while (const auto event = own(xcb_poll_for_event(connection_)))
+    if (event->response_type == 0)
+      throw xError("a request", reinterpret_cast<const xcb_generic_error_t*>(event.get()));
   if (xcb_connection_has_error(connection_))
     throw std::runtime_error("the connection to the X server broke");
 }
@@ -147,11 +134,8 @@ Image XDisplay::readRoot(const Rect& area) {
       xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, root(), int16_t(area.x),
                     int16_t(area.y), uint16_t(area.width), uint16_t(area.height), ~0u),
       &error));
-  if (!reply) {
-    const std::runtime_error failure = xError("GetImage of " + area.describe(), error);
-    free(error);
-    throw failure;
-  }
+  const auto refusal = own(error);
+  if (!reply) throw xError("GetImage of " + area.describe(), refusal.get());
   const auto* data = xcb_get_image_data(reply.get());
   const size_t length = size_t(xcb_get_image_data_length(reply.get()));
   if (length < size_t(area.width) * size_t(area.height) * 4)

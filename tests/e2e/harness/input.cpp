@@ -1,15 +1,17 @@
 #include "input.hpp"
 
 #include <chrono>
-#include <cstdlib>
 #include <stdexcept>
 #include <thread>
 
 #include <xcb/xtest.h>
 
 #include "poll.hpp"
+#include "platform/x11/xcb_owned.hpp"
 
 namespace lupe::e2e {
+
+using x11::own;
 
 namespace {
 
@@ -34,17 +36,16 @@ void fakeInput(XDisplay& display, uint8_t type, uint8_t detail, int x = 0, int y
 xcb_keycode_t keycodeOf(XDisplay& display, uint32_t keysym) {
   const xcb_setup_t* setup = xcb_get_setup(display.connection());
   const int first = setup->min_keycode, count = setup->max_keycode - setup->min_keycode + 1;
-  xcb_get_keyboard_mapping_reply_t* reply = xcb_get_keyboard_mapping_reply(
+  const auto reply = own(xcb_get_keyboard_mapping_reply(
       display.connection(),
       xcb_get_keyboard_mapping(display.connection(), xcb_keycode_t(first), uint8_t(count)),
-      nullptr);
+      nullptr));
   if (!reply) return 0;
-  const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(reply);
+  const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(reply.get());
   const int perKey = reply->keysyms_per_keycode;
   xcb_keycode_t found = 0;
   for (int key = 0; key < count && !found; ++key)
     if (perKey > 0 && syms[key * perKey] == keysym) found = xcb_keycode_t(first + key);
-  std::free(reply);
   return found;
 }
 
@@ -102,12 +103,10 @@ void Pointer::click(int x, int y, int button) {
 }
 
 Pointer::State Pointer::query() {
-  xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(
-      display_.connection(), xcb_query_pointer(display_.connection(), display_.root()), nullptr);
+  const auto reply = own(xcb_query_pointer_reply(
+      display_.connection(), xcb_query_pointer(display_.connection(), display_.root()), nullptr));
   if (!reply) throw std::runtime_error("QueryPointer failed");
-  const State state{{reply->root_x, reply->root_y}, reply->mask};
-  std::free(reply);
-  return state;
+  return {{reply->root_x, reply->root_y}, reply->mask};
 }
 
 uint16_t Pointer::buttonMask() { return query().buttons; }

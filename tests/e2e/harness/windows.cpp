@@ -1,23 +1,23 @@
 #include "windows.hpp"
 
 #include <algorithm>
-#include <cstdlib>
 #include <thread>
 
 #include "poll.hpp"
+#include "platform/x11/xcb_owned.hpp"
 
 namespace lupe::e2e {
+
+using x11::own;
 
 namespace {
 
 std::vector<xcb_window_t> rootChildren(XDisplay& display) {
-  xcb_query_tree_reply_t* reply = xcb_query_tree_reply(
-      display.connection(), xcb_query_tree(display.connection(), display.root()), nullptr);
+  const auto reply = own(xcb_query_tree_reply(
+      display.connection(), xcb_query_tree(display.connection(), display.root()), nullptr));
   if (!reply) return {};
-  const xcb_window_t* children = xcb_query_tree_children(reply);
-  std::vector<xcb_window_t> result(children, children + xcb_query_tree_children_length(reply));
-  std::free(reply);
-  return result;
+  const xcb_window_t* children = xcb_query_tree_children(reply.get());
+  return {children, children + xcb_query_tree_children_length(reply.get())};
 }
 
 bool windowManagerRuns(XDisplay& display) {
@@ -36,12 +36,9 @@ void moveResize(XDisplay& display, xcb_window_t window, uint32_t given, int x, i
 }  // namespace
 
 bool isViewable(XDisplay& display, xcb_window_t window) {
-  xcb_get_window_attributes_reply_t* reply = xcb_get_window_attributes_reply(
-      display.connection(), xcb_get_window_attributes(display.connection(), window), nullptr);
-  if (!reply) return false;
-  const bool viewable = reply->map_state == XCB_MAP_STATE_VIEWABLE;
-  std::free(reply);
-  return viewable;
+  const auto reply = own(xcb_get_window_attributes_reply(
+      display.connection(), xcb_get_window_attributes(display.connection(), window), nullptr));
+  return reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
 std::vector<xcb_window_t> clientWindows(XDisplay& display, pid_t pid) {
@@ -81,18 +78,18 @@ GrabWatch::~GrabWatch() {
   const uint32_t none = XCB_EVENT_MASK_NO_EVENT;
   xcb_change_window_attributes(display_.connection(), window_, XCB_CW_EVENT_MASK, &none);
   display_.sync();
-  while (xcb_generic_event_t* event = xcb_poll_for_event(display_.connection())) std::free(event);
+  while (own(xcb_poll_for_event(display_.connection()))) {
+  }
 }
 
 bool GrabWatch::waitForGrab(std::chrono::milliseconds timeout) {
   return pollUntil(timeout, [&] {
     bool grabbed = false;
-    while (xcb_generic_event_t* event = xcb_poll_for_event(display_.connection())) {
+    while (const auto event = own(xcb_poll_for_event(display_.connection()))) {
       if ((event->response_type & 0x7f) == XCB_LEAVE_NOTIFY) {
-        const auto* leave = reinterpret_cast<xcb_leave_notify_event_t*>(event);
+        const auto* leave = reinterpret_cast<xcb_leave_notify_event_t*>(event.get());
         grabbed |= leave->event == window_ && leave->mode == XCB_NOTIFY_MODE_GRAB;
       }
-      std::free(event);
     }
     return grabbed;
   });
@@ -132,7 +129,7 @@ void OtherWindow::moveTo(int x, int y) {
 // A round trip that leaves the events queued: a test may be counting them.
 void OtherWindow::awaitServer() {
   xcb_connection_t* c = display_.connection();
-  free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+  own(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
 }
 
 OtherWindow::~OtherWindow() {
@@ -157,17 +154,12 @@ std::optional<xcb_window_t> waitForClientWindow(XDisplay& display, pid_t pid,
 
 std::optional<Rect> clientRect(XDisplay& display, xcb_window_t window) {
   xcb_connection_t* c = display.connection();
-  xcb_get_geometry_reply_t* size = xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
+  const auto size = own(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
   if (!size) return std::nullopt;
-  Rect rect{0, 0, size->width, size->height};
-  std::free(size);
-  xcb_translate_coordinates_reply_t* origin = xcb_translate_coordinates_reply(
-      c, xcb_translate_coordinates(c, window, display.root(), 0, 0), nullptr);
+  const auto origin = own(xcb_translate_coordinates_reply(
+      c, xcb_translate_coordinates(c, window, display.root(), 0, 0), nullptr));
   if (!origin) return std::nullopt;
-  rect.x = origin->dst_x;
-  rect.y = origin->dst_y;
-  std::free(origin);
-  return rect;
+  return Rect{origin->dst_x, origin->dst_y, size->width, size->height};
 }
 
 std::optional<WindowGeometry> windowGeometry(XDisplay& display, xcb_window_t window) {
