@@ -78,6 +78,10 @@ struct PortalScreenCast::Asking {
   void openPipeWireRemote();
   void watchSession();
 
+  // A plain call on the portal: `then` gets the reply, or null and the error.
+  using Replied = void (*)(Asking& self, GVariant* reply, const ErrorSlot& error);
+  void call(const char* interface, const char* name, GVariant* arguments, const char* replyType,
+            Replied then);
   // A request: its Response comes as a signal on a path of its own, which
   // is subscribed before the call so that no answer can come too early.
   using Answered = void (*)(Asking& self, uint32_t code, GVariant* results);
@@ -157,21 +161,32 @@ void PortalScreenCast::Asking::begin() {
       this);
 }
 
-void PortalScreenCast::Asking::askProperties() {
+void PortalScreenCast::Asking::call(const char* interface, const char* name, GVariant* arguments,
+                                    const char* replyType, Replied then) {
+  struct Pending {
+    Asking* asking;
+    Replied then;
+  };
   g_dbus_connection_call(
-      bus.get(), kPortal, kPortalPath, "org.freedesktop.DBus.Properties", "GetAll",
-      g_variant_new("(s)", kScreenCast), G_VARIANT_TYPE("(a{sv})"), G_DBUS_CALL_FLAGS_NONE,
-      kCallMilliseconds, cancellable.get(),
+      bus.get(), kPortal, kPortalPath, interface, name, arguments, G_VARIANT_TYPE(replyType),
+      G_DBUS_CALL_FLAGS_NONE, kCallMilliseconds, cancellable.get(),
       [](GObject* source, GAsyncResult* result, gpointer data) {
+        const std::unique_ptr<Pending> pending(static_cast<Pending*>(data));
         ErrorSlot error;
         const Variant reply(
             g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, error.out()));
-        if (error.is(G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;
-        auto* asking = static_cast<Asking*>(data);
-        if (!reply) return asking->end(kNoPortal, error.message());
-        asking->propertiesGiven(reply.get());
+        if (error.is(G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;  // the asking is gone
+        pending->then(*pending->asking, reply.get(), error);
       },
-      this);
+      new Pending{this, then});
+}
+
+void PortalScreenCast::Asking::askProperties() {
+  call("org.freedesktop.DBus.Properties", "GetAll", g_variant_new("(s)", kScreenCast), "(a{sv})",
+       [](Asking& self, GVariant* reply, const ErrorSlot& error) {
+         if (!reply) return self.end(kNoPortal, error.message());
+         self.propertiesGiven(reply);
+       });
 }
 
 void PortalScreenCast::Asking::propertiesGiven(GVariant* reply) {
@@ -214,18 +229,10 @@ void PortalScreenCast::Asking::request(const char* name, GVariant* arguments,
         return G_SOURCE_REMOVE;
       },
       this);
-  g_dbus_connection_call(
-      bus.get(), kPortal, kPortalPath, kScreenCast, name, arguments, G_VARIANT_TYPE("(o)"),
-      G_DBUS_CALL_FLAGS_NONE, kCallMilliseconds, cancellable.get(),
-      [](GObject* source, GAsyncResult* result, gpointer data) {
-        ErrorSlot error;
-        const Variant reply(
-            g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, error.out()));
-        if (error.is(G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;
-        auto* asking = static_cast<Asking*>(data);
-        if (!reply) asking->failed(method(asking->waitingFor.c_str()) + ": " + error.message());
-      },
-      this);
+  call(kScreenCast, name, arguments, "(o)",
+       [](Asking& self, GVariant* reply, const ErrorSlot& error) {
+         if (!reply) self.failed(method(self.waitingFor.c_str()) + ": " + error.message());
+       });
 }
 
 void PortalScreenCast::Asking::stopWaiting() {
