@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -9,14 +10,6 @@
 #include "platform/qt/qt_backend.hpp"
 
 namespace lupe {
-namespace {
-
-void tell(const Ending& ending) {
-  std::fputs(ending.told().c_str(), stderr);
-  std::fflush(stderr);
-}
-
-}  // namespace
 
 void SessionEnding::attach(FormRuntime& runtime, qt::QtBackend& toolkit) {
   runtime_ = &runtime;
@@ -36,15 +29,23 @@ void SessionEnding::end(Ending ending) {
   QTimer::singleShot(0, [this] { finish(); });
 }
 
+// Once, whichever way the ending comes: a lost display may follow an
+// ending already told.
+void SessionEnding::tell() {
+  if (std::exchange(told_, true)) return;
+  std::fputs(ending_->told().c_str(), stderr);
+  std::fflush(stderr);
+}
+
 void SessionEnding::finish() {
-  tell(*ending_);
+  tell();
   if (runtime_) runtime_->closeRequested();
   QCoreApplication::exit(ending_->status);
 }
 
 void SessionEnding::endNow(const Ending& ending) {
   if (!ending_) ending_ = ending;
-  tell(*ending_);
+  tell();
   if (runtime_ && !closing_) {
     closing_ = true;
     runtime_->closeRequested();

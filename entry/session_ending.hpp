@@ -40,10 +40,12 @@ class SessionEnding {
  private:
   // Tells the user, then closes the window through the runtime.
   void finish();
+  void tell();
 
   FormRuntime* runtime_ = nullptr;
   qt::QtBackend* toolkit_ = nullptr;
   std::optional<Ending> ending_;
+  bool told_ = false;
   bool closing_ = false;
 };
 
