@@ -1,31 +1,26 @@
 #include "platform/wayland/portal_screen_cast.hpp"
 
 #include <gio/gio.h>
-#include <gio/gunixfdlist.h>
 #include <unistd.h>
 
 #include <utility>
 
 #include "platform/wayland/glib_handles.hpp"
+#include "platform/wayland/portal_requests.hpp"
 #include "platform/wayland/restore_token.hpp"
 
 namespace lupe::wayland {
 namespace {
 
 constexpr const char* kPortal = "org.freedesktop.portal.Desktop";
-constexpr const char* kPortalPath = "/org/freedesktop/portal/desktop";
 constexpr const char* kScreenCast = "org.freedesktop.portal.ScreenCast";
 constexpr uint32_t kMonitors = 1;
 constexpr uint32_t kCursorAsMetadata = 4;
 constexpr uint32_t kPersistUntilRevoked = 2;
 // Portals keep permissions (persist_mode, restore tokens) from this version on.
 constexpr uint32_t kFirstVersionThatPersists = 4;
-// A Request's response codes.
 constexpr uint32_t kGranted = 0;
 constexpr uint32_t kUserCancelled = 1;
-// A call that is no request answers at once; a request waits for the user.
-constexpr int kCallMilliseconds = 25000;
-constexpr unsigned kRequestSeconds = 60;
 
 const char* const kNoPortal =
     "Tevka - Lupe: In dieser Wayland-Sitzung fehlt das Portal zur Bildschirmfreigabe "
@@ -45,75 +40,61 @@ const char* const kNoAnswer =
 const char* const kSessionClosed =
     "Tevka - Lupe: Der Desktop hat die Bildschirmfreigabe beendet; die Lupe wird beendet.";
 
-std::string handleToken() {
-  static unsigned next = 0;  // one thread: the event loop's
-  return "lupe" + std::to_string(::getpid()) + "_" + std::to_string(next++);
-}
-
 std::string method(const char* name) { return std::string(kScreenCast) + "." + name; }
+
+GVariantBuilder vardict() {
+  GVariantBuilder options;
+  g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
+  return options;
+}
 
 }  // namespace
 
 // The asking, step by step, each step a call whose answer comes through the
 // event loop: the bus, the portal's properties, CreateSession,
-// SelectSources, Start, OpenPipeWireRemote. Calls still under way when it
-// goes are cancelled, and their answers then touch nothing of it.
+// SelectSources, Start, OpenPipeWireRemote.
 struct PortalScreenCast::Asking {
   Asking(std::string tokenPath, std::function<void()> granted, EndingSink ended)
       : kept(std::move(tokenPath)), granted(std::move(granted)), ended(std::move(ended)) {}
-  ~Asking();
+  ~Asking() {
+    requests.withdraw();
+    closeSession();
+    if (remote >= 0) ::close(remote);
+  }
 
   void end(const char* line, std::string cause) {
-    stopWaiting();
+    requests.forget();
     if (auto sink = std::exchange(ended, nullptr)) sink({line, std::move(cause), 1});
   }
 
   // The steps.
   void begin();
-  void askProperties();
   void propertiesGiven(GVariant* reply);
   void createSession();
   void selectSources();
   void start();
+  void takeStreams(GVariant* results);
   void openPipeWireRemote();
-  void watchSession();
 
-  // A plain call on the portal: `then` gets the reply, or null and the error.
-  using Replied = void (*)(Asking& self, GVariant* reply, const ErrorSlot& error);
-  void call(const char* interface, const char* name, GVariant* arguments, const char* replyType,
-            Replied then);
-  // A request: its Response comes as a signal on a path of its own, which
-  // is subscribed before the call so that no answer can come too early.
-  using Answered = void (*)(Asking& self, uint32_t code, GVariant* results);
-  void request(const char* name, GVariant* arguments, const std::string& handle, Answered then);
-  void responded(uint32_t code, GVariant* results);
-  void stopWaiting();
-  // A request that was not granted: the user's refusal ends (code 1);
-  // anything else is asked once more without the kept token, which the
-  // portal may no longer honour, and ends when no token was offered.
-  bool refusedOrFailed(const char* name, uint32_t code);
+  // Whether the request `name` was granted by its `answer`. Otherwise
+  // the user's refusal ends, no answer ends, and anything else is asked once
+  // more without the kept token, which the portal may no longer honour, and
+  // ends when no token was offered.
+  bool grants(const char* name, const PortalRequests::Answer& answer);
   void failed(std::string cause);
+  void watchSession();
   void closeSession();
-
-  std::string sender() const;
 
   RestoreToken kept;
   std::function<void()> granted;
   EndingSink ended;
-  Object<GCancellable> cancellable{g_cancellable_new()};
-  Object<GDBusConnection> bus;
+  PortalRequests requests;
   uint32_t version = 0;
   std::string token;    // the kept token offered with this session
   std::string session;  // the session's object path, once asked for
   std::vector<MonitorStream> streams;
   int remote = -1;
   guint closedSignal = 0;
-  // The request waiting for its Response.
-  std::string waitingFor;
-  std::string requestPath;
-  Answered answered = nullptr;
-  guint responseSignal = 0;
-  guint timeout = 0;
 };
 
 PortalScreenCast::PortalScreenCast(std::string tokenPath, std::function<void()> granted,
@@ -128,65 +109,15 @@ const std::vector<MonitorStream>& PortalScreenCast::streams() const { return ask
 
 int PortalScreenCast::takePipeWireRemote() { return std::exchange(asking_->remote, -1); }
 
-PortalScreenCast::Asking::~Asking() {
-  g_cancellable_cancel(cancellable.get());
-  if (bus && !requestPath.empty())
-    g_dbus_connection_call(bus.get(), kPortal, requestPath.c_str(), "org.freedesktop.portal.Request",
-                           "Close", nullptr, nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr,
-                           nullptr);
-  stopWaiting();
-  closeSession();
-  if (remote >= 0) ::close(remote);
-}
-
-std::string PortalScreenCast::Asking::sender() const {
-  std::string name = g_dbus_connection_get_unique_name(bus.get()) + 1;
-  for (char& c : name)
-    if (c == '.') c = '_';
-  return name;
-}
-
 void PortalScreenCast::Asking::begin() {
-  g_bus_get(
-      G_BUS_TYPE_SESSION, cancellable.get(),
-      [](GObject*, GAsyncResult* result, gpointer data) {
-        ErrorSlot error;
-        GDBusConnection* connection = g_bus_get_finish(result, error.out());
-        if (error.is(G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;
-        auto* asking = static_cast<Asking*>(data);
-        if (!connection) return asking->end(kNoPortal, error.message());
-        asking->bus.reset(connection);
-        asking->askProperties();
-      },
-      this);
-}
-
-void PortalScreenCast::Asking::call(const char* interface, const char* name, GVariant* arguments,
-                                    const char* replyType, Replied then) {
-  struct Pending {
-    Asking* asking;
-    Replied then;
-  };
-  g_dbus_connection_call(
-      bus.get(), kPortal, kPortalPath, interface, name, arguments, G_VARIANT_TYPE(replyType),
-      G_DBUS_CALL_FLAGS_NONE, kCallMilliseconds, cancellable.get(),
-      [](GObject* source, GAsyncResult* result, gpointer data) {
-        const std::unique_ptr<Pending> pending(static_cast<Pending*>(data));
-        ErrorSlot error;
-        const Variant reply(
-            g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, error.out()));
-        if (error.is(G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;  // the asking is gone
-        pending->then(*pending->asking, reply.get(), error);
-      },
-      new Pending{this, then});
-}
-
-void PortalScreenCast::Asking::askProperties() {
-  call("org.freedesktop.DBus.Properties", "GetAll", g_variant_new("(s)", kScreenCast), "(a{sv})",
-       [](Asking& self, GVariant* reply, const ErrorSlot& error) {
-         if (!reply) return self.end(kNoPortal, error.message());
-         self.propertiesGiven(reply);
-       });
+  requests.connect([this](const std::string& error) {
+    if (!error.empty()) return end(kNoPortal, error);
+    requests.call("org.freedesktop.DBus.Properties", "GetAll", g_variant_new("(s)", kScreenCast),
+                  "(a{sv})", [this](GVariant* reply, const std::string& error) {
+                    if (!reply) return end(kNoPortal, error);
+                    propertiesGiven(reply);
+                  });
+  });
 }
 
 void PortalScreenCast::Asking::propertiesGiven(GVariant* reply) {
@@ -201,67 +132,23 @@ void PortalScreenCast::Asking::propertiesGiven(GVariant* reply) {
   createSession();
 }
 
-void PortalScreenCast::Asking::request(const char* name, GVariant* arguments,
-                                       const std::string& handle, Answered then) {
-  waitingFor = name;
-  answered = then;
-  requestPath = std::string(kPortalPath) + "/request/" + sender() + "/" + handle;
-  responseSignal = g_dbus_connection_signal_subscribe(
-      bus.get(), kPortal, "org.freedesktop.portal.Request", "Response", requestPath.c_str(), nullptr,
-      G_DBUS_SIGNAL_FLAGS_NONE,
-      [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
-         GVariant* parameters, gpointer data) {
-        uint32_t code = 2;
-        GVariant* given = nullptr;
-        g_variant_get(parameters, "(u@a{sv})", &code, &given);
-        const Variant results(given);
-        static_cast<Asking*>(data)->responded(code, results.get());
-      },
-      this, nullptr);
-  // The user may take their time over a dialog, but not for ever.
-  timeout = g_timeout_add_seconds(
-      kRequestSeconds,
-      [](gpointer data) {
-        auto* asking = static_cast<Asking*>(data);
-        asking->timeout = 0;
-        asking->end(kNoAnswer, method(asking->waitingFor.c_str()) + ": keine Antwort nach " +
-                                   std::to_string(kRequestSeconds) + " s");
-        return G_SOURCE_REMOVE;
-      },
-      this);
-  call(kScreenCast, name, arguments, "(o)",
-       [](Asking& self, GVariant* reply, const ErrorSlot& error) {
-         if (!reply) self.failed(method(self.waitingFor.c_str()) + ": " + error.message());
-       });
-}
-
-void PortalScreenCast::Asking::stopWaiting() {
-  if (responseSignal) g_dbus_connection_signal_unsubscribe(bus.get(), responseSignal);
-  responseSignal = 0;
-  if (timeout) g_source_remove(timeout);
-  timeout = 0;
-}
-
-void PortalScreenCast::Asking::responded(uint32_t code, GVariant* results) {
-  stopWaiting();
-  requestPath.clear();
-  answered(*this, code, results);
-}
-
-bool PortalScreenCast::Asking::refusedOrFailed(const char* name, uint32_t code) {
-  if (code == kGranted) return false;
-  const std::string cause = method(name) + ": Antwort " + std::to_string(code);
-  if (code == kUserCancelled)
-    end(kDeclined, cause + " (abgelehnt)");
+bool PortalScreenCast::Asking::grants(const char* name, const PortalRequests::Answer& answer) {
+  using Kind = PortalRequests::Answer::Kind;
+  if (answer.kind == Kind::Responded && answer.code == kGranted) return true;
+  if (answer.kind == Kind::Unanswered)
+    end(kNoAnswer, method(name) + ": keine Antwort nach " +
+                       std::to_string(PortalRequests::kAnswerSeconds) + " s");
+  else if (answer.kind == Kind::CallFailed)
+    failed(method(name) + ": " + answer.error);
+  else if (answer.code == kUserCancelled)
+    end(kDeclined, method(name) + ": Antwort 1 (abgelehnt)");
   else
-    failed(cause);
-  return true;
+    failed(method(name) + ": Antwort " + std::to_string(answer.code));
+  return false;
 }
 
 void PortalScreenCast::Asking::failed(std::string cause) {
   if (token.empty()) return end(kFailed, std::move(cause));
-  stopWaiting();
-  requestPath.clear();
   kept.forget();
   token.clear();
   closeSession();
@@ -270,27 +157,27 @@ void PortalScreenCast::Asking::failed(std::string cause) {
 }
 
 void PortalScreenCast::Asking::createSession() {
-  const std::string handle = handleToken(), sessionToken = handleToken();
-  session = std::string(kPortalPath) + "/session/" + sender() + "/" + sessionToken;
-  GVariantBuilder options;
-  g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
-  g_variant_builder_add(&options, "{sv}", "handle_token", g_variant_new_string(handle.c_str()));
+  const std::string sessionToken = PortalRequests::newToken();
+  session = requests.pathOf("session", sessionToken);
+  GVariantBuilder options = vardict();
   g_variant_builder_add(&options, "{sv}", "session_handle_token",
                         g_variant_new_string(sessionToken.c_str()));
-  request("CreateSession", g_variant_new("(a{sv})", &options), handle,
-          [](Asking& self, uint32_t code, GVariant* results) {
-            if (self.refusedOrFailed("CreateSession", code)) return;
-            const char* path = nullptr;
-            if (g_variant_lookup(results, "session_handle", "&s", &path)) self.session = path;
-            self.watchSession();
-            self.selectSources();
-          });
+  requests.request(
+      kScreenCast, "CreateSession", options,
+      [](GVariant* o) { return g_variant_new("(@a{sv})", o); },
+      [this](const PortalRequests::Answer& answer) {
+        if (!grants("CreateSession", answer)) return;
+        const char* path = nullptr;
+        if (g_variant_lookup(answer.results, "session_handle", "&s", &path)) session = path;
+        watchSession();
+        selectSources();
+      });
 }
 
 void PortalScreenCast::Asking::watchSession() {
   closedSignal = g_dbus_connection_signal_subscribe(
-      bus.get(), kPortal, "org.freedesktop.portal.Session", "Closed", session.c_str(), nullptr,
-      G_DBUS_SIGNAL_FLAGS_NONE,
+      requests.bus(), kPortal, "org.freedesktop.portal.Session", "Closed", session.c_str(),
+      nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
       [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*, GVariant*,
          gpointer data) {
         auto* asking = static_cast<Asking*>(data);
@@ -301,22 +188,20 @@ void PortalScreenCast::Asking::watchSession() {
 }
 
 void PortalScreenCast::Asking::closeSession() {
-  if (bus && closedSignal) g_dbus_connection_signal_unsubscribe(bus.get(), closedSignal);
+  GDBusConnection* bus = requests.bus();
+  if (bus && closedSignal) g_dbus_connection_signal_unsubscribe(bus, closedSignal);
   closedSignal = 0;
   if (!bus || session.empty()) return;
   // Waited for, briefly: the program may end right after.
   ErrorSlot ignored;
   const Variant reply(g_dbus_connection_call_sync(
-      bus.get(), kPortal, session.c_str(), "org.freedesktop.portal.Session", "Close", nullptr,
-      nullptr, G_DBUS_CALL_FLAGS_NONE, 2000, nullptr, ignored.out()));
+      bus, kPortal, session.c_str(), "org.freedesktop.portal.Session", "Close", nullptr, nullptr,
+      G_DBUS_CALL_FLAGS_NONE, 2000, nullptr, ignored.out()));
   session.clear();
 }
 
 void PortalScreenCast::Asking::selectSources() {
-  const std::string handle = handleToken();
-  GVariantBuilder options;
-  g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
-  g_variant_builder_add(&options, "{sv}", "handle_token", g_variant_new_string(handle.c_str()));
+  GVariantBuilder options = vardict();
   g_variant_builder_add(&options, "{sv}", "types", g_variant_new_uint32(kMonitors));
   g_variant_builder_add(&options, "{sv}", "multiple", g_variant_new_boolean(TRUE));
   g_variant_builder_add(&options, "{sv}", "cursor_mode", g_variant_new_uint32(kCursorAsMetadata));
@@ -328,67 +213,53 @@ void PortalScreenCast::Asking::selectSources() {
       g_variant_builder_add(&options, "{sv}", "restore_token",
                             g_variant_new_string(token.c_str()));
   }
-  request("SelectSources", g_variant_new("(oa{sv})", session.c_str(), &options), handle,
-          [](Asking& self, uint32_t code, GVariant*) {
-            if (!self.refusedOrFailed("SelectSources", code)) self.start();
-          });
+  requests.request(
+      kScreenCast, "SelectSources", options,
+      [this](GVariant* o) { return g_variant_new("(o@a{sv})", session.c_str(), o); },
+      [this](const PortalRequests::Answer& answer) {
+        if (grants("SelectSources", answer)) start();
+      });
 }
 
 void PortalScreenCast::Asking::start() {
-  const std::string handle = handleToken();
-  GVariantBuilder options;
-  g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
-  g_variant_builder_add(&options, "{sv}", "handle_token", g_variant_new_string(handle.c_str()));
-  request("Start", g_variant_new("(osa{sv})", session.c_str(), "", &options), handle,
-          [](Asking& self, uint32_t code, GVariant* results) {
-            if (self.refusedOrFailed("Start", code)) return;
-            const char* given = nullptr;
-            if (self.version >= kFirstVersionThatPersists &&
-                g_variant_lookup(results, "restore_token", "&s", &given))
-              self.kept.save(given);
-            GVariantIter* raw = nullptr;
-            if (g_variant_lookup(results, "streams", "a(ua{sv})", &raw)) {
-              const VariantIter each(raw);
-              uint32_t node = 0;
-              GVariant* properties = nullptr;
-              while (g_variant_iter_loop(each.get(), "(u@a{sv})", &node, &properties)) {
-                MonitorStream stream{node, {}};
-                g_variant_lookup(properties, "position", "(ii)", &stream.area.x, &stream.area.y);
-                g_variant_lookup(properties, "size", "(ii)", &stream.area.width,
-                                 &stream.area.height);
-                self.streams.push_back(stream);
-              }
-            }
-            if (self.streams.empty())
-              return self.end(kFailed, method("Start") + ": keine Ströme");
-            self.openPipeWireRemote();
-          });
+  GVariantBuilder options = vardict();
+  requests.request(
+      kScreenCast, "Start", options,
+      [this](GVariant* o) { return g_variant_new("(os@a{sv})", session.c_str(), "", o); },
+      [this](const PortalRequests::Answer& answer) {
+        if (!grants("Start", answer)) return;
+        takeStreams(answer.results);
+        if (streams.empty()) return end(kFailed, method("Start") + ": keine Ströme");
+        openPipeWireRemote();
+      });
+}
+
+void PortalScreenCast::Asking::takeStreams(GVariant* results) {
+  const char* given = nullptr;
+  if (version >= kFirstVersionThatPersists &&
+      g_variant_lookup(results, "restore_token", "&s", &given))
+    kept.save(given);
+  GVariantIter* raw = nullptr;
+  if (!g_variant_lookup(results, "streams", "a(ua{sv})", &raw)) return;
+  const VariantIter each(raw);
+  uint32_t node = 0;
+  GVariant* properties = nullptr;
+  while (g_variant_iter_loop(each.get(), "(u@a{sv})", &node, &properties)) {
+    MonitorStream stream{node, {}};
+    g_variant_lookup(properties, "position", "(ii)", &stream.area.x, &stream.area.y);
+    g_variant_lookup(properties, "size", "(ii)", &stream.area.width, &stream.area.height);
+    streams.push_back(stream);
+  }
 }
 
 void PortalScreenCast::Asking::openPipeWireRemote() {
-  g_dbus_connection_call_with_unix_fd_list(
-      bus.get(), kPortal, kPortalPath, kScreenCast, "OpenPipeWireRemote",
-      g_variant_new("(oa{sv})", session.c_str(), nullptr), G_VARIANT_TYPE("(h)"),
-      G_DBUS_CALL_FLAGS_NONE, kCallMilliseconds, nullptr, cancellable.get(),
-      [](GObject* source, GAsyncResult* result, gpointer data) {
-        ErrorSlot error;
-        GUnixFDList* raw = nullptr;
-        const Variant reply(g_dbus_connection_call_with_unix_fd_list_finish(
-            G_DBUS_CONNECTION(source), &raw, result, error.out()));
-        const Object<GUnixFDList> fds(raw);
-        if (error.is(G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;
-        auto* asking = static_cast<Asking*>(data);
-        if (!reply) return asking->end(kFailed, method("OpenPipeWireRemote") + ": " + error.message());
-        int32_t index = -1;
-        g_variant_get(reply.get(), "(h)", &index);
-        ErrorSlot noDescriptor;
-        asking->remote = fds ? g_unix_fd_list_get(fds.get(), index, noDescriptor.out()) : -1;
-        if (asking->remote < 0)
-          return asking->end(kFailed, method("OpenPipeWireRemote") + ": " +
-                                          (noDescriptor ? noDescriptor.message() : "kein Deskriptor"));
-        if (auto granted = std::exchange(asking->granted, nullptr)) granted();
-      },
-      this);
+  requests.callForDescriptor(
+      kScreenCast, "OpenPipeWireRemote", g_variant_new("(oa{sv})", session.c_str(), nullptr),
+      [this](int descriptor, const std::string& error) {
+        if (descriptor < 0) return end(kFailed, method("OpenPipeWireRemote") + ": " + error);
+        remote = descriptor;
+        if (auto ready = std::exchange(granted, nullptr)) ready();
+      });
 }
 
 }  // namespace lupe::wayland
