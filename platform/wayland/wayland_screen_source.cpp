@@ -45,27 +45,18 @@ void WaylandScreenSource::open(std::function<void()> ready) {
       ended_);
 }
 
-int WaylandScreenSource::eventDescriptor() const {
-  return streams_ ? streams_->eventDescriptor() : -1;
-}
+int WaylandScreenSource::eventDescriptor() const { return streams_->eventDescriptor(); }
 
-void WaylandScreenSource::dispatch() {
-  if (streams_) streams_->dispatch();
-}
+void WaylandScreenSource::dispatch() { streams_->dispatch(); }
 
 void WaylandScreenSource::checkPictures() {
   dispatch();
-  if (streams_ && !streams_->allShown()) ended_({kNoPictures, streams_->withoutPictures(), 1});
+  if (!streams_->allShown()) ended_({kNoPictures, streams_->withoutPictures(), 1});
 }
 
 ScreenLook WaylandScreenSource::look() {
   dispatch();
-  ScreenLook look{std::nullopt, bounds_, {}, this};
-  if (!streams_) {
-    look.changes.addEverything();
-    return look;
-  }
-  look.pointer = streams_->pointer();
+  ScreenLook look{streams_->pointer(), bounds_, {}, this};
   for (const MonitorFrame& frame : streams_->frames()) look.bounds = enclosing(look.bounds, frame.area);
   takeChanges(look.changes);
   return look;
@@ -86,7 +77,6 @@ void WaylandScreenSource::fingerprintRead(const PixelRect& area) {
 
 bool WaylandScreenSource::read(const PixelRect& area, RasterView out) {
   out.fill(kBlack);
-  if (!streams_) return true;
   fingerprintRead(area);
   for (const MonitorFrame& frame : streams_->frames()) {
     const PixelRect part = intersection(area, frame.area);
@@ -101,7 +91,7 @@ bool WaylandScreenSource::read(const PixelRect& area, RasterView out) {
 }
 
 bool WaylandScreenSource::readInPlace(const PixelRect& area, ConstRasterView& out) {
-  const MonitorFrame* frame = streams_ ? frameHolding(area) : nullptr;
+  const MonitorFrame* frame = frameHolding(area);
   if (!frame) return false;
   seen_.fingerprint(area, frame->area, frame->pixels);
   out = ConstRasterView(frame->pixels.row(area.y - frame->area.y) + (area.x - frame->area.x),

@@ -30,7 +30,7 @@ class WaylandScreenSource final : public ScreenSource, private ScreenPixels {
 
   // Asks the portal (offering the permission kept from an earlier start)
   // and connects to the monitors' streams; `ready` runs from the event loop
-  // once they are connected.
+  // once they are connected. Everything below is for after that.
   void open(std::function<void()> ready);
 
   // The descriptor that becomes readable when a stream has something to
