@@ -191,6 +191,7 @@ TEST_F(UnansweredPortal, AMinuteLaterTheProgramEndsWithALineAndLeavesNoSession) 
   lupe_ = launchLupe();
   ASSERT_TRUE(pollUntil(10s, [&] { return desktop().heldRequests() == 1; }));
   std::this_thread::sleep_for(50s);
+  ASSERT_TRUE(lupe_->running()) << "it did not wait for the user: " << lupe_->stderrText();
   ASSERT_NO_FATAL_FAILURE(
       expectEndWithLine("nicht binnen einer Minute", "SelectSources: keine Antwort nach 60 s"));
   EXPECT_EQ(desktop().openSessions(), 0u);
