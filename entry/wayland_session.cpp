@@ -2,6 +2,10 @@
 // desktop's screen-cast portal and PipeWire, the window on Qt's Wayland
 // platform.
 #include <memory>
+#include <vector>
+
+#include <QGuiApplication>
+#include <QScreen>
 
 #include "entry/session_ending.hpp"
 #include "entry/sessions.hpp"
@@ -11,6 +15,19 @@
 namespace lupe {
 namespace {
 
+// The monitors as the compositor told Qt of them: names, logical geometry
+// and scale, to place the portal's streams on.
+std::vector<wayland::SessionScreen> sessionScreens() {
+  std::vector<wayland::SessionScreen> screens;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect logical = screen->geometry();
+    screens.push_back({screen->name().toStdString(),
+                       {logical.x(), logical.y(), logical.width(), logical.height()},
+                       screen->devicePixelRatio()});
+  }
+  return screens;
+}
+
 class WaylandSession final : public SessionKind {
  public:
   const char* qtPlatform() const override { return "wayland"; }
@@ -18,7 +35,7 @@ class WaylandSession final : public SessionKind {
 
   void openScreen(SessionEnding& ending, std::function<void()> ready) override {
     screen_ = std::make_unique<wayland::WaylandScreenSource>(
-        [&ending](Ending why) { ending.end(std::move(why)); });
+        [&ending](Ending why) { ending.end(std::move(why)); }, sessionScreens());
     screen_->open(std::move(ready));
   }
 

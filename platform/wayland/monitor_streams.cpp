@@ -9,9 +9,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <utility>
 
 #include "platform/wayland/buffer_mapping.hpp"
+#include "platform/wayland/stream_buffers.hpp"
 #include "platform/wayland/stream_params.hpp"
 
 namespace lupe::wayland {
@@ -47,30 +50,64 @@ struct MonitorStreams::Loop {
   }
 };
 
+// A stream's pictures live on two threads: they arrive on PipeWire's data
+// thread and are read on the caller's, from `dispatch` until
+// `finishReading`. Two rules of the compositor's side shape what follows.
+// It takes its buffers in turn and drops the picture it meant to send when
+// the next one in turn is one we still keep (mutter and KWin do not try
+// again): so we keep the picture read (`held`) and, while a read goes on,
+// the newest picture (`arrived`), and copy the held one out before the
+// compositor comes round to it (the pointer moving over a still screen
+// sends buffers without pictures). And PipeWire 0.3 hands back one buffer
+// per picture received, so a buffer we return beside another in one cycle
+// waits, and a picture sent in it meanwhile is lost: buffers we are done
+// with (`spare`) go back one per cycle, from the data thread alone.
 struct MonitorStreams::Stream {
+  struct PointerReport {
+    std::optional<PointApi> at;  // on the desktop; none: not on this monitor
+    uint64_t order = 0;
+    bool insideMonitor = false;
+  };
+
   MonitorStreams& owner;
   MonitorStream place;
   pw_stream* stream = nullptr;
   spa_hook listener{};
-  pw_buffer* held = nullptr;  // the newest picture
-  spa_video_info_raw format{};
+  spa_video_info_raw format{};  // the caller's thread's, as is what follows
   bool ended = false;
-  ChangedArea damage;               // as the compositor said it
-  bool pictureWithoutDamage = false;  // a new picture that said nothing of what changed
+  ChangedArea damage;                 // as the compositor said it, taken
+  bool pictureWithoutDamage = false;  // a taken picture that said nothing of what changed
+  PointerReport pointer;              // the last one taken
+
+  std::mutex lock;  // guards what follows
+  bool reading = false;
+  pw_buffer* held = nullptr;     // the picture read
+  pw_buffer* arrived = nullptr;  // a newer one, come during a read
+  std::deque<pw_buffer*> spare;  // to give back, one per cycle
+  Raster copy;                   // the picture read, when given back
+  bool readingCopy = false;      // whether `copy` holds it
+  unsigned buffers = 0;          // as many as the compositor takes in turn
+  unsigned sinceHeld = 0;        // buffers it sent since it sent `held`
+  spa_rectangle size{};
+  bool shown = false;  // a picture has arrived since the format was set
+  ChangedArea arrivedDamage;
+  bool arrivedWithoutDamage = false;
+  std::optional<PointerReport> arrivedPointer;
 
   Stream(MonitorStreams& o, const MonitorStream& p) : owner(o), place(p) {}
   ~Stream() {
     if (!stream) return;
-    if (held) pw_stream_queue_buffer(stream, held);
+    // Destroying disconnects and waits for the data thread to let go.
     spa_hook_remove(&listener);
     pw_stream_destroy(stream);
   }
 
-  // The area of a picture on the desktop: the portal's place, the stream's size.
-  PixelRect area() const {
-    return {place.area.x, place.area.y, static_cast<int32_t>(format.size.width),
-            static_cast<int32_t>(format.size.height)};
+  // The area of a picture of `in` size on the desktop: the stream's place.
+  PixelRect area(const spa_rectangle& in) const {
+    return {place.area.x, place.area.y, static_cast<int32_t>(in.width),
+            static_cast<int32_t>(in.height)};
   }
+  PixelRect area() const { return area(format.size); }
 
   std::string describe(const char* what) const {
     return "PipeWire-Strom " + std::to_string(place.node) + ": " + what;
@@ -88,8 +125,12 @@ struct MonitorStreams::Stream {
     spa_video_info_raw raw{};
     if (spa_format_video_raw_parse(param, &raw) < 0) return;
     format = raw;
-    damage.add({place.area.x, place.area.y, static_cast<int32_t>(raw.size.width),
-                static_cast<int32_t>(raw.size.height)});
+    {
+      const std::lock_guard<std::mutex> guard(lock);
+      size = raw.size;
+      shown = false;  // the next picture counts whole
+      readingCopy = false;
+    }
 
     uint8_t memory[1024];
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(memory, sizeof(memory));
@@ -98,73 +139,124 @@ struct MonitorStreams::Stream {
     pw_stream_update_params(stream, params, kBufferParams);
   }
 
-  // Takes every buffer waiting: the pointer from each one's metadata (a move
-  // of the pointer alone comes as a buffer without a picture), the newest
-  // picture kept, the rest given back at once.
+  void added() {
+    const std::lock_guard<std::mutex> guard(lock);
+    ++buffers;
+  }
+
+  void removed(pw_buffer* buffer) {
+    const std::lock_guard<std::mutex> guard(lock);
+    if (arrived == buffer) arrived = nullptr;
+    if (held == buffer) held = nullptr;
+    std::erase(spare, buffer);
+    --buffers;
+  }
+
+  // On the data thread: every buffer that came, the pointer from each one's
+  // metadata (a move of the pointer alone comes as a buffer without a
+  // picture), a picture into its place, then one buffer given back.
   void process() {
+    const std::lock_guard<std::mutex> guard(lock);
     while (pw_buffer* buffer = pw_stream_dequeue_buffer(stream)) {
-      spa_buffer* b = buffer->buffer;
-      readPointer(*b);
-      if (!isPicture(*buffer)) {
-        pw_stream_queue_buffer(stream, buffer);
-        continue;
+      const spa_buffer& b = *buffer->buffer;
+      reportPointer(b);
+      ++sinceHeld;
+      if (!pictureIn(b, size) || !bytesOf(*buffer)) {
+        spare.push_back(buffer);
+      } else {
+        addDamage(b);
+        if (arrived) spare.push_back(arrived);
+        arrived = buffer;
+        if (!reading) hold();
+        owner.wake();
       }
-      addDamage(*b);
-      if (held) pw_stream_queue_buffer(stream, held);
-      held = buffer;
+      if (!reading) copyOutIfDue();
+      if (!spare.empty()) {
+        pw_stream_queue_buffer(stream, spare.front());
+        spare.pop_front();
+      }
     }
   }
 
-  void readPointer(spa_buffer& b) {
-    auto* cursor = static_cast<spa_meta_cursor*>(
-        spa_buffer_find_meta_data(&b, SPA_META_Cursor, sizeof(spa_meta_cursor)));
-    // A cursor without an id is on another monitor, or hidden.
-    if (!cursor || !spa_meta_cursor_is_valid(cursor)) return;
-    owner.pointer_ = PointApi{place.area.x + cursor->position.x, place.area.y + cursor->position.y};
+  // Under `lock`, outside reads: the newest picture becomes the one read.
+  void hold() {
+    if (!arrived) return;
+    if (held) spare.push_back(held);
+    held = std::exchange(arrived, nullptr);
+    readingCopy = false;
+    sinceHeld = 0;
   }
 
-  bool isPicture(const pw_buffer& buffer) const {
-    const spa_buffer& b = *buffer.buffer;
-    if (b.n_datas < 1 || !bytesOf(buffer) || !b.datas[0].chunk) return false;
-    const spa_chunk& chunk = *b.datas[0].chunk;
-    if (chunk.size == 0 || (chunk.flags & SPA_CHUNK_FLAG_CORRUPTED)) return false;
-    const int64_t stride = chunk.stride > 0 ? chunk.stride : format.size.width * 4;
-    return format.size.width > 0 &&
-           static_cast<int64_t>(chunk.offset) + stride * (format.size.height - 1) +
-                   int64_t{format.size.width} * 4 <= int64_t{b.datas[0].maxsize};
+  // Under `lock`, outside reads: the held picture copied and given up a
+  // few pictures before the compositor comes round to it again.
+  void copyOutIfDue() {
+    if (!held || sinceHeld + 3 < buffers) return;
+    if (const std::optional<ConstRasterView> picture = pixelsOf(held)) {
+      copy.resize(picture->width, picture->height, kBlack);
+      copyPixels(*picture, copy.view());
+      readingCopy = true;
+    }
+    spare.push_back(std::exchange(held, nullptr));
   }
 
-  void addDamage(spa_buffer& b) {
-    const PixelRect monitor = area();
-    auto* meta = spa_buffer_find_meta(&b, SPA_META_VideoDamage);
-    if (!held) {  // the first picture
-      damage.add(monitor);
-      return;
-    }
-    if (!meta) {
-      pictureWithoutDamage = true;
-      return;
-    }
-    bool any = false;
-    spa_meta_region* region;
-    spa_meta_for_each(region, meta) {
-      if (!spa_meta_region_is_valid(region)) break;
-      any = true;
-      damage.add(intersection(
-          monitor, {monitor.x + region->region.position.x, monitor.y + region->region.position.y,
-                    static_cast<int32_t>(region->region.size.width),
-                    static_cast<int32_t>(region->region.size.height)}));
-    }
-    if (!any) damage.add(monitor);
+  std::optional<ConstRasterView> pixelsOf(pw_buffer* buffer) const {
+    const std::optional<PictureLayout> layout = pictureIn(*buffer->buffer, size);
+    if (!layout) return std::nullopt;
+    return ConstRasterView(reinterpret_cast<const Pixel*>(bytesOf(*buffer) + layout->offset),
+                           static_cast<int32_t>(size.width), static_cast<int32_t>(size.height),
+                           layout->strideBytes / 4);
   }
 
-  MonitorFrame frame() const {
-    const spa_data& data = held->buffer->datas[0];
-    const int32_t strideBytes =
-        data.chunk->stride > 0 ? data.chunk->stride : static_cast<int32_t>(format.size.width * 4);
-    return {area(), ConstRasterView(reinterpret_cast<const Pixel*>(bytesOf(*held) + data.chunk->offset),
-                                    static_cast<int32_t>(format.size.width),
-                                    static_cast<int32_t>(format.size.height), strideBytes / 4)};
+  void reportPointer(const spa_buffer& b) {
+    if (!spa_buffer_find_meta(&b, SPA_META_Cursor)) return;
+    PointerReport report{std::nullopt, ++owner.pointerReports_, false};
+    if (const std::optional<PointApi> at = pointerIn(b)) {
+      report.at = PointApi{place.area.x + at->x, place.area.y + at->y};
+      report.insideMonitor = at->x >= 0 && at->y >= 0 && at->x < static_cast<int32_t>(size.width) &&
+                             at->y < static_cast<int32_t>(size.height);
+    }
+    arrivedPointer = report;
+  }
+
+  void addDamage(const spa_buffer& b) {
+    const PixelRect monitor = area(size);
+    if (!std::exchange(shown, true)) return arrivedDamage.add(monitor);
+    if (const auto said = damageIn(b, monitor)) {
+      for (const PixelRect& part : *said) arrivedDamage.add(part);
+    } else {
+      arrivedWithoutDamage = true;
+    }
+  }
+
+  // On the caller's thread: a read begins with the newest picture, and
+  // what came with the pictures is taken. The picture read, if any.
+  std::optional<MonitorFrame> beginReading() {
+    const std::lock_guard<std::mutex> guard(lock);
+    reading = true;
+    hold();
+    damage.add(arrivedDamage);
+    arrivedDamage.clear();
+    pictureWithoutDamage = pictureWithoutDamage || std::exchange(arrivedWithoutDamage, false);
+    if (arrivedPointer) pointer = *std::exchange(arrivedPointer, std::nullopt);
+    if (ended) return std::nullopt;
+    if (held) {
+      if (const std::optional<ConstRasterView> pixels = pixelsOf(held))
+        return MonitorFrame{area(size), *pixels};
+    }
+    if (readingCopy) return MonitorFrame{area(size), copy.view()};
+    return std::nullopt;
+  }
+
+  void finishReading() {
+    const std::lock_guard<std::mutex> guard(lock);
+    reading = false;
+    hold();
+    copyOutIfDue();
+  }
+
+  bool hasPicture() {
+    const std::lock_guard<std::mutex> guard(lock);
+    return !ended && (held || arrived || readingCopy);
   }
 };
 
@@ -226,11 +318,13 @@ std::unique_ptr<MonitorStreams> MonitorStreams::open(int remote,
       static_cast<Stream*>(s)->paramChanged(id, param);
     };
     events.process = [](void* s) { static_cast<Stream*>(s)->process(); };
-    events.add_buffer = [](void*, pw_buffer* buffer) { BufferMapping::attachTo(*buffer); };
+    events.add_buffer = [](void* s, pw_buffer* buffer) {
+      BufferMapping::attachTo(*buffer);
+      static_cast<Stream*>(s)->added();
+    };
     // A stream that ends takes its buffers with it, the held one too.
     events.remove_buffer = [](void* s, pw_buffer* buffer) {
-      auto* stream = static_cast<Stream*>(s);
-      if (stream->held == buffer) stream->held = nullptr;
+      static_cast<Stream*>(s)->removed(buffer);
       BufferMapping::detachFrom(*buffer);
     };
     return events;
@@ -249,8 +343,12 @@ std::unique_ptr<MonitorStreams> MonitorStreams::open(int remote,
     uint8_t memory[1024];
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(memory, sizeof(memory));
     const spa_pod* formats = videoFormats(builder);
-    if (const int result = pw_stream_connect(stream->stream, PW_DIRECTION_INPUT, place.node,
-                                             PW_STREAM_FLAG_AUTOCONNECT, &formats, 1);
+    // Never linked anew by the session's manager: a stream whose monitor is
+    // gone would show another source in its place (seen: the next monitor's).
+    const auto flags = static_cast<pw_stream_flags>(
+        PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_RT_PROCESS | PW_STREAM_FLAG_DONT_RECONNECT);
+    if (const int result =
+            pw_stream_connect(stream->stream, PW_DIRECTION_INPUT, place.node, flags, &formats, 1);
         result < 0) {
       self->end(noPipeWire(stream->describe(spa_strerror(result))));
       return nullptr;
@@ -260,24 +358,53 @@ std::unique_ptr<MonitorStreams> MonitorStreams::open(int remote,
   return self;
 }
 
+// From the data thread: makes the loop's descriptor readable, so that the
+// caller dispatches and reads the newest picture.
+void MonitorStreams::wake() {
+  pw_loop_invoke(
+      loop_->loop, [](spa_loop*, bool, uint32_t, const void*, size_t, void*) { return 0; }, 0,
+      nullptr, 0, false, nullptr);
+}
+
 int MonitorStreams::eventDescriptor() const { return pw_loop_get_fd(loop_->loop); }
 
 void MonitorStreams::dispatch() {
   while (pw_loop_iterate(loop_->loop, 0) > 0) {
   }
-  refreshFrames();
-}
-
-void MonitorStreams::refreshFrames() {
   frames_.clear();
   for (const auto& stream : streams_)
-    if (stream->held && !stream->ended) frames_.push_back(stream->frame());
+    if (const std::optional<MonitorFrame> frame = stream->beginReading()) frames_.push_back(*frame);
+  choosePointer();
+}
+
+void MonitorStreams::finishReading() {
+  frames_.clear();
+  for (const auto& stream : streams_) stream->finishReading();
+}
+
+void MonitorStreams::choosePointer() {
+  const Stream::PointerReport* chosen = nullptr;
+  for (const auto& stream : streams_) {
+    const Stream::PointerReport& report = stream->pointer;
+    if (!report.at) continue;
+    const bool better = !chosen || (report.insideMonitor != chosen->insideMonitor
+                                        ? report.insideMonitor
+                                        : report.order > chosen->order);
+    if (better) chosen = &report;
+  }
+  if (chosen) pointer_ = chosen->at;
+}
+
+bool MonitorStreams::allShown() const {
+  for (const auto& stream : streams_)
+    if (!stream->hasPicture()) return false;
+  return true;
 }
 
 std::string MonitorStreams::withoutPictures() const {
   std::string list;
   for (const auto& stream : streams_) {
-    if (stream->held && !stream->ended) continue;
+    if (stream->hasPicture()) continue;
     if (!list.empty()) list += "; ";
     list += stream->describe(pw_stream_state_as_string(pw_stream_get_state(stream->stream, nullptr)));
     list += ", kein Bild";
@@ -289,7 +416,7 @@ void MonitorStreams::takeDamage(ChangedArea& damage, std::vector<PixelRect>& wit
   for (const auto& stream : streams_) {
     damage.add(stream->damage);
     stream->damage.clear();
-    if (std::exchange(stream->pictureWithoutDamage, false) && stream->held)
+    if (std::exchange(stream->pictureWithoutDamage, false))
       withoutDamage.push_back(stream->area());
   }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -29,9 +30,10 @@ struct MonitorFrame {
 
 // The monitors' PipeWire streams, on a loop of their own that the caller
 // runs (`dispatch`) whenever its descriptor is readable and before it looks
-// at the frames: one thread, no locks. Each stream keeps its newest buffer
-// until a newer one comes and gives the older one back at once, so the
-// compositor never waits for us and nothing is copied.
+// at the frames, which it reads until `finishReading`. Pictures are taken
+// in as they arrive, on PipeWire's data thread, and read in place: a
+// compositor whose buffers we kept too long would drop pictures, the last
+// of a burst among them (see monitor_streams.cpp).
 class MonitorStreams {
  public:
   // Connects through the portal's PipeWire remote (`remote`, taken over;
@@ -44,16 +46,23 @@ class MonitorStreams {
 
   // The loop's descriptor: readable when there is something to dispatch.
   int eventDescriptor() const;
-  // Runs what is due on the loop, without waiting.
+  // Runs what is due on the loop, without waiting, and begins a read of
+  // the newest frames.
   void dispatch();
-  // True once every stream has shown a picture.
-  bool allShown() const { return frames_.size() == streams_.size(); }
+  // Ends the read: the frames are not looked at again before the next
+  // dispatch, and new pictures take their place as they come.
+  void finishReading();
+  // True once every stream has shown a picture (as of the last dispatch).
+  bool allShown() const;
   // The streams that have shown none, with their state, for a report.
   std::string withoutPictures() const;
 
   // The newest frames, one per monitor that has shown one.
   const std::vector<MonitorFrame>& frames() const { return frames_; }
   // Where the streams' pointer metadata last put the pointer; none before any.
+  // A stream that tells a position outside its own monitor (Plasma 6 tells
+  // every monitor the pointer's picture touches) counts only while no
+  // stream tells one inside its monitor.
   std::optional<PointApi> pointer() const { return pointer_; }
   // What the streams' pictures changed since the last call: `damage` where
   // the compositor said (a monitor's first picture whole), and in
@@ -64,7 +73,8 @@ class MonitorStreams {
   struct Loop;
   struct Stream;
   explicit MonitorStreams(EndingSink ended);
-  void refreshFrames();
+  void choosePointer();
+  void wake();
   void end(Ending ending);
 
   std::unique_ptr<Loop> loop_;
@@ -72,6 +82,7 @@ class MonitorStreams {
   std::vector<MonitorFrame> frames_;
   EndingSink ended_;
   std::optional<PointApi> pointer_;
+  std::atomic<uint64_t> pointerReports_{0};  // orders the streams' reports
   friend struct Stream;
 };
 

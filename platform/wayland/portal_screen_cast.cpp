@@ -92,7 +92,7 @@ struct PortalScreenCast::Asking {
   uint32_t version = 0;
   std::string token;    // the kept token offered with this session
   std::string session;  // the session's object path, once asked for
-  std::vector<MonitorStream> streams;
+  std::vector<PortalStream> streams;
   int remote = -1;
   guint closedSignal = 0;
 };
@@ -105,7 +105,7 @@ PortalScreenCast::PortalScreenCast(std::string tokenPath, std::function<void()> 
 
 PortalScreenCast::~PortalScreenCast() = default;
 
-const std::vector<MonitorStream>& PortalScreenCast::streams() const { return asking_->streams; }
+const std::vector<PortalStream>& PortalScreenCast::streams() const { return asking_->streams; }
 
 int PortalScreenCast::takePipeWireRemote() { return std::exchange(asking_->remote, -1); }
 
@@ -245,9 +245,11 @@ void PortalScreenCast::Asking::takeStreams(GVariant* results) {
   uint32_t node = 0;
   GVariant* properties = nullptr;
   while (g_variant_iter_loop(each.get(), "(u@a{sv})", &node, &properties)) {
-    MonitorStream stream{node, {}};
-    g_variant_lookup(properties, "position", "(ii)", &stream.area.x, &stream.area.y);
-    g_variant_lookup(properties, "size", "(ii)", &stream.area.width, &stream.area.height);
+    PortalStream stream{node, std::nullopt, 0, 0};
+    PointApi position;
+    if (g_variant_lookup(properties, "position", "(ii)", &position.x, &position.y))
+      stream.position = position;
+    g_variant_lookup(properties, "size", "(ii)", &stream.width, &stream.height);
     streams.push_back(stream);
   }
 }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/emulation/ending.hpp"
-#include "platform/wayland/monitor_streams.hpp"
+#include "platform/wayland/stream_placement.hpp"
 
 namespace lupe::wayland {
 
@@ -29,9 +29,9 @@ class PortalScreenCast {
   PortalScreenCast(const PortalScreenCast&) = delete;
   PortalScreenCast& operator=(const PortalScreenCast&) = delete;
 
-  // Once granted: the monitors' streams and the PipeWire connection they are
-  // read through, which the caller takes over (-1 once taken).
-  const std::vector<MonitorStream>& streams() const;
+  // Once granted: the monitors' streams as the portal describes them and
+  // the PipeWire connection they are read through, which the caller takes over (-1 once taken).
+  const std::vector<PortalStream>& streams() const;
   int takePipeWireRemote();
 
  private:

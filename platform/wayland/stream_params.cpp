@@ -35,10 +35,13 @@ const spa_pod* videoFormats(spa_pod_builder& builder) {
 
 void bufferParams(spa_pod_builder& builder, const spa_pod* params[kBufferParams]) {
   // Shared memory only: read in place by the processor, no GPU needed. As
-  // many buffers as the compositor likes: with fewer, pictures went missing
-  // while the reader was busy.
+  // many buffers as the compositor allows, up to 16: we hold the picture
+  // read and the newest one waiting, and a buffer given back reaches the
+  // compositor only with its next picture, so with fewer than four it can
+  // find none free and lose a picture (Plasma 6 offers 2 to 4).
   params[0] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
       &builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers,
+      SPA_PARAM_BUFFERS_buffers, SPA_POD_CHOICE_RANGE_Int(16, 2, 16),
       SPA_PARAM_BUFFERS_dataType,
       SPA_POD_CHOICE_FLAGS_Int((1 << SPA_DATA_MemFd) | (1 << SPA_DATA_MemPtr))));
   params[1] = static_cast<const spa_pod*>(spa_pod_builder_add_object(

@@ -1,5 +1,7 @@
 #include "platform/wayland/wayland_screen_source.hpp"
 
+#include <glib.h>
+
 #include <utility>
 
 #include "platform/wayland/monitor_streams.hpp"
@@ -24,9 +26,11 @@ void addAround(ChangedArea& into, const PixelRect& monitor, const PixelRect& hol
 
 }  // namespace
 
-WaylandScreenSource::WaylandScreenSource(EndingSink ended) : ended_(std::move(ended)) {}
+WaylandScreenSource::WaylandScreenSource(EndingSink ended, std::vector<SessionScreen> screens)
+    : ended_(std::move(ended)), screens_(std::move(screens)) {}
 
 WaylandScreenSource::~WaylandScreenSource() {
+  if (readsEnd_) g_source_remove(readsEnd_);
   streams_.reset();  // the streams before the session they belong to
   cast_.reset();
 }
@@ -35,10 +39,15 @@ void WaylandScreenSource::open(std::function<void()> ready) {
   cast_ = std::make_unique<PortalScreenCast>(
       RestoreToken::defaultPath(),
       [this, ready = std::move(ready)] {
-        streams_ = MonitorStreams::open(cast_->takePipeWireRemote(), cast_->streams(), ended_);
+        const std::vector<PortalStream>& described = cast_->streams();
+        const std::vector<PixelRect> areas = placeStreams(described, screens_);
+        std::vector<MonitorStream> placed;
+        for (size_t i = 0; i < described.size(); ++i) {
+          placed.push_back({described[i].node, areas[i]});
+          bounds_ = enclosing(bounds_, areas[i]);
+        }
+        streams_ = MonitorStreams::open(cast_->takePipeWireRemote(), placed, ended_);
         if (!streams_) return;
-        for (const MonitorStream& stream : cast_->streams())
-          bounds_ = enclosing(bounds_, stream.area);
         dispatch();
         ready();
       },
@@ -47,15 +56,34 @@ void WaylandScreenSource::open(std::function<void()> ready) {
 
 int WaylandScreenSource::eventDescriptor() const { return streams_->eventDescriptor(); }
 
-void WaylandScreenSource::dispatch() { streams_->dispatch(); }
+void WaylandScreenSource::dispatch() {
+  streams_->dispatch();
+  streams_->finishReading();
+}
 
 void WaylandScreenSource::checkPictures() {
   dispatch();
   if (!streams_->allShown()) ended_({kNoPictures, streams_->withoutPictures(), 1});
 }
 
+// The look's reads end with the tick that made them: once the event loop
+// runs again, new pictures may take the place of the ones read.
+void WaylandScreenSource::endReadsAfterTick() {
+  if (readsEnd_) return;
+  readsEnd_ = g_idle_add_full(
+      G_PRIORITY_DEFAULT,
+      [](gpointer data) {
+        auto* self = static_cast<WaylandScreenSource*>(data);
+        self->readsEnd_ = 0;
+        self->streams_->finishReading();
+        return G_SOURCE_REMOVE;
+      },
+      this, nullptr);
+}
+
 ScreenLook WaylandScreenSource::look() {
-  dispatch();
+  streams_->dispatch();
+  endReadsAfterTick();
   ScreenLook look{streams_->pointer(), bounds_, {}, this};
   for (const MonitorFrame& frame : streams_->frames()) look.bounds = enclosing(look.bounds, frame.area);
   takeChanges(look.changes);

@@ -7,6 +7,7 @@
 #include "platform/emulation/ending.hpp"
 #include "platform/emulation/screen_source.hpp"
 #include "platform/wayland/seen_area.hpp"
+#include "platform/wayland/stream_placement.hpp"
 
 namespace lupe::wayland {
 
@@ -19,13 +20,14 @@ struct MonitorFrame;
 // the portal says the monitor lies; the pointer from the streams' metadata;
 // what changed from their damage, or, where a picture comes without it,
 // from a fingerprint of what the last look's reads saw. Black wherever no
-// monitor shows.
+// monitor shows. The streams are placed by what the portal says of them and
+// by the session's `screens` (see placeStreams).
 class WaylandScreenSource final : public ScreenSource, private ScreenPixels {
  public:
   // `ended` hears, once, why the screen cannot be seen: the portal refused
   // or is missing, the desktop ended the session, a stream ended, PipeWire
   // went away, or no picture came.
-  explicit WaylandScreenSource(EndingSink ended);
+  WaylandScreenSource(EndingSink ended, std::vector<SessionScreen> screens);
   ~WaylandScreenSource() override;
 
   // Asks the portal (offering the permission kept from an earlier start)
@@ -34,8 +36,8 @@ class WaylandScreenSource final : public ScreenSource, private ScreenPixels {
   void open(std::function<void()> ready);
 
   // The descriptor that becomes readable when a stream has something to
-  // dispatch, and the call that dispatches it: buffers go back to the
-  // compositor at once, and an ended stream is heard between ticks too.
+  // dispatch, and the call that dispatches it between ticks: an ended
+  // stream is heard then too.
   int eventDescriptor() const;
   void dispatch();
   // Ends as above when a monitor has not shown a picture yet. A compositor
@@ -54,13 +56,16 @@ class WaylandScreenSource final : public ScreenSource, private ScreenPixels {
   const MonitorFrame* frameHolding(const PixelRect& area) const;
   void fingerprintRead(const PixelRect& area);
   void takeChanges(ChangedArea& into);
+  void endReadsAfterTick();
 
   EndingSink ended_;
+  std::vector<SessionScreen> screens_;
   std::unique_ptr<PortalScreenCast> cast_;
   std::unique_ptr<MonitorStreams> streams_;
   PixelRect bounds_;
   SeenArea seen_;
   std::vector<PixelRect> withoutDamage_;
+  unsigned readsEnd_ = 0;  // the GLib source that ends the look's reads
 };
 
 }  // namespace lupe::wayland

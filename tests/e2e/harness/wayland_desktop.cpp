@@ -63,6 +63,7 @@ WaylandDesktop::WaylandDesktop() {
 
 bool WaylandDesktop::showsEveryMonitor() {
   streams_->dispatch();
+  streams_->finishReading();
   if (!ended_.empty()) throw std::runtime_error("the tests' screen cast: " + ended_);
   return streams_->allShown();
 }
@@ -104,6 +105,7 @@ Image WaylandDesktop::screen() {
       for (int x = 0; x < frame.area.width; ++x)
         image.set(frame.area.x - all.x + x, frame.area.y - all.y + y,
                   frame.pixels.row(y)[x] & 0xffffffu);
+  streams_->finishReading();
   return image;
 }
 
