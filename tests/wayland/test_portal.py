@@ -10,6 +10,9 @@ started with restore data counts as one that did not ask.
 The control (org.tevka.LupeTest) moves the pointer, presses buttons and keys
 through mutter's RemoteDesktop, hands the tests a screen-cast stream of
 their own, and lets them end the portal's streams or count what is open.
+Given streams of a test's own (OfferStreams: node, x, y, width, height), Start
+answers with them instead of recording mutter (the first alone when the
+program asked for one source); an empty list records mutter again.
 Told to "hold", the backend leaves SelectSources unanswered until its
 session is closed, as a dialog the user has not answered yet.
 
@@ -72,6 +75,7 @@ INTERFACES = Gio.DBusNodeInfo.new_for_xml("""
     <method name="Asks"><arg type="u" direction="out"/></method>
     <method name="Held"><arg type="u" direction="out"/></method>
     <method name="OpenSessions"><arg type="u" direction="out"/></method>
+    <method name="OfferStreams"><arg type="a(uiiii)" direction="in"/></method>
   </interface>
 </node>""")
 
@@ -162,6 +166,7 @@ class PortalSession:
     def __init__(self, handle):
         self.handle = handle
         self.recording = None
+        self.multiple = False
         self.held = None  # a SelectSources left unanswered, as a dialog the user ignores
         self.registration = bus.register_object(
             handle, INTERFACES.lookup_interface("org.freedesktop.impl.portal.Session"),
@@ -191,7 +196,7 @@ class PortalSession:
 
 
 sessions = {}
-state = {"answer": "approve", "asks": 0}
+state = {"answer": "approve", "asks": 0, "offered": []}
 control = {}
 
 
@@ -204,6 +209,7 @@ def screen_cast(method, args, invocation):
         return invocation.return_value(GLib.Variant("(ua{sv})", (2, {})))
     if method == "SelectSources":
         options = args[3]
+        session.multiple = options.get("multiple", False)
         if "restore_data" not in options:
             state["asks"] += 1  # GNOME's backend would show its dialog here
         if state["answer"] == "hold":
@@ -213,12 +219,16 @@ def screen_cast(method, args, invocation):
             return invocation.return_value(GLib.Variant("(ua{sv})", (1, {})))
         return invocation.return_value(GLib.Variant("(ua{sv})", (0, {})))
     # Start
-    session.recording = Recording()
-    session.recording.start()
+    if state["offered"]:
+        chosen = state["offered"] if session.multiple else state["offered"][:1]
+    else:
+        session.recording = Recording()
+        session.recording.start()
+        chosen = [described[:5] for described in session.recording.described()]
     streams = [(node, {"position": GLib.Variant("(ii)", (x, y)),
                        "size": GLib.Variant("(ii)", (w, h)),
                        "source_type": GLib.Variant("u", 1)})
-               for node, x, y, w, h, _path in session.recording.described()]
+               for node, x, y, w, h in chosen]
     results = {"streams": GLib.Variant("a(ua{sv})", streams),
                "persist_mode": GLib.Variant("u", 2),
                "restore_data": GLib.Variant("(suv)", ("lupetest", 1,
@@ -280,6 +290,8 @@ def test_control(method, args, invocation):
     elif method == "Held":
         held = sum(1 for session in sessions.values() if session.held)
         return invocation.return_value(GLib.Variant("(u)", (held,)))
+    elif method == "OfferStreams":
+        state["offered"] = [tuple(stream) for stream in args[0]]
     elif method == "OpenSessions":
         return invocation.return_value(GLib.Variant("(u)", (len(sessions),)))
     invocation.return_value(None)
