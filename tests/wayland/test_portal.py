@@ -12,7 +12,10 @@ through mutter's RemoteDesktop, hands the tests a screen-cast stream of
 their own, and lets them end the portal's streams or count what is open.
 Given streams of a test's own (OfferStreams: node, x, y, width, height), Start
 answers with them instead of recording mutter (the first alone when the
-program asked for one source); an empty list records mutter again.
+program asked for one source); an empty list records mutter again. Requests
+lists every CreateSession, SelectSources and Start with its options as the
+front end passed them on (it drops what it does not know and turns a
+restore token it knows into restore_data); ForgetRequests empties the list.
 Told to "hold", the backend leaves SelectSources unanswered until its
 session is closed, as a dialog the user has not answered yet.
 
@@ -76,6 +79,8 @@ INTERFACES = Gio.DBusNodeInfo.new_for_xml("""
     <method name="Held"><arg type="u" direction="out"/></method>
     <method name="OpenSessions"><arg type="u" direction="out"/></method>
     <method name="OfferStreams"><arg type="a(uiiii)" direction="in"/></method>
+    <method name="Requests"><arg type="a(sa{sv})" direction="out"/></method>
+    <method name="ForgetRequests"/>
   </interface>
 </node>""")
 
@@ -197,6 +202,7 @@ class PortalSession:
 
 sessions = {}
 state = {"answer": "approve", "asks": 0, "offered": []}
+requests = []  # (method, {option: value}) as the front end passed each request on
 control = {}
 
 
@@ -292,6 +298,10 @@ def test_control(method, args, invocation):
         return invocation.return_value(GLib.Variant("(u)", (held,)))
     elif method == "OfferStreams":
         state["offered"] = [tuple(stream) for stream in args[0]]
+    elif method == "Requests":
+        return invocation.return_value(GLib.Variant("(a(sa{sv}))", (requests,)))
+    elif method == "ForgetRequests":
+        requests.clear()
     elif method == "OpenSessions":
         return invocation.return_value(GLib.Variant("(u)", (len(sessions),)))
     invocation.return_value(None)
@@ -302,6 +312,9 @@ def dispatch(_bus, _sender, _path, interface, method, args, invocation):
         if interface == CONTROL_NAME:
             test_control(method, args.unpack(), invocation)
         else:
+            options = args.get_child_value(args.n_children() - 1)
+            requests.append((method, {key: options.lookup_value(key, None)
+                                      for key in options.keys()}))
             screen_cast(method, args.unpack(), invocation)
     except GLib.Error as error:
         invocation.return_gerror(error)
