@@ -13,6 +13,14 @@ mutter's own screen cast. A session with restore data of ours, whose sources
 are all still there, is not asked again and gets the same sources; the
 dialog is declined or left open only when a test says so.
 
+It plays GNOME's backend unless told otherwise (Play): "kde" gives streams
+without their position, as Plasma 5.27 does; "old" is a backend of version 3,
+which ignores persist_mode and restore data and so asks every time.
+xdg-desktop-portal 1.16 calls itself version 4 whatever its backend says (it
+reads the backend's version once, at its start, only to follow changes of
+the cursor modes), so the program always sees version 4; behind "old" it
+gets no restore token.
+
 The control (org.tevka.LupeTest) moves the pointer, presses buttons and keys
 through mutter's RemoteDesktop, hands the tests a screen-cast stream of
 their own, and lets them end the portal's streams or count what is open.
@@ -45,6 +53,16 @@ MONITOR = 1  # the one source type offered (AvailableSourceTypes)
 MUTTER_CURSOR_MODES = {1: 0, 2: 1, 4: 2}
 CURSOR_METADATA = MUTTER_CURSOR_MODES[4]
 RESTORE_FORMAT = ("lupetest", 1)  # our restore data's provider and version
+# The desktops' backends it plays (Play): their ScreenCast version, and
+# whether a stream tells its place on the desktop.
+MODES = {
+    "gnome": {"version": 4, "position": True},
+    # Plasma 5.27 tells a stream's size and source type, not its position.
+    "kde": {"version": 4, "position": False},
+    # Before version 4 a backend knew no persist_mode: it never gave restore
+    # data and asked every time.
+    "old": {"version": 3, "position": True},
+}
 
 INTERFACES = Gio.DBusNodeInfo.new_for_xml("""
 <node>
@@ -92,6 +110,7 @@ INTERFACES = Gio.DBusNodeInfo.new_for_xml("""
     <method name="OfferStreams"><arg type="a(uiiii)" direction="in"/></method>
     <method name="Requests"><arg type="a(sa{sv})" direction="out"/></method>
     <method name="ForgetRequests"/>
+    <method name="Play"><arg type="s" direction="in"/></method>
   </interface>
 </node>""")
 
@@ -217,7 +236,7 @@ class PortalSession:
 
 
 sessions = {}
-state = {"answer": "approve", "asks": 0, "offered": []}
+state = {"answer": "approve", "asks": 0, "offered": [], "mode": "gnome"}
 requests = []  # (method, {option: value}) as the front end passed each request on
 control = {}
 
@@ -250,8 +269,9 @@ def select_sources(session, options, invocation):
     if not types & MONITOR or types & ~MONITOR or cursor_mode not in MUTTER_CURSOR_MODES:
         return respond(invocation, 2)
     session.cursor_mode = cursor_mode
-    session.persist_mode = options.get("persist_mode", 0)
-    session.chosen = restorable(options.get("restore_data"))
+    persists = MODES[state["mode"]]["version"] >= 4
+    session.persist_mode = options.get("persist_mode", 0) if persists else 0
+    session.chosen = restorable(options.get("restore_data")) if persists else None
     if session.chosen:
         return respond(invocation, 0)  # chosen before: nobody is asked
     state["asks"] += 1  # GNOME's backend would show its dialog here
@@ -274,10 +294,13 @@ def start(session, invocation):
                                       cursor_mode=MUTTER_CURSOR_MODES[session.cursor_mode])
         session.recording.start()
         chosen = [described[:5] for described in session.recording.described()]
-    streams = [(node, {"position": GLib.Variant("(ii)", (x, y)),
-                       "size": GLib.Variant("(ii)", (w, h)),
-                       "source_type": GLib.Variant("u", MONITOR)})
-               for node, x, y, w, h in chosen]
+    streams = []
+    for node, x, y, width, height in chosen:
+        properties = {"size": GLib.Variant("(ii)", (width, height)),
+                      "source_type": GLib.Variant("u", MONITOR)}
+        if MODES[state["mode"]]["position"]:
+            properties["position"] = GLib.Variant("(ii)", (x, y))
+        streams.append((node, properties))
     results = {"streams": GLib.Variant("a(ua{sv})", streams)}
     if session.persist_mode in (1, 2):
         # The choice, to be made again without asking; the front end keeps it
@@ -356,6 +379,11 @@ def test_control(method, args, invocation):
         return invocation.return_value(GLib.Variant("(u)", (held,)))
     elif method == "OfferStreams":
         state["offered"] = [tuple(stream) for stream in args[0]]
+    elif method == "Play":
+        if args[0] not in MODES:
+            return invocation.return_dbus_error("org.tevka.LupeTest.Error",
+                                                f"no such desktop: {args[0]}")
+        state["mode"] = args[0]
     elif method == "Requests":
         return invocation.return_value(GLib.Variant("(a(sa{sv}))", (requests,)))
     elif method == "ForgetRequests":
@@ -383,8 +411,9 @@ def dispatch(_bus, _sender, _path, interface, method, args, invocation):
 def portal_property(_bus, _sender, _path, interface, name):
     # Hidden and embedded only, without metadata, where the desktop lacks it.
     cursor_modes = sum(MUTTER_CURSOR_MODES) if interface.startswith("org.freedesktop.impl") else 3
+    version = MODES[state["mode"]]["version"] if interface.startswith("org.freedesktop.impl") else 4
     return GLib.Variant("u", {"AvailableSourceTypes": MONITOR, "AvailableCursorModes": cursor_modes,
-                              "version": 4}[name])
+                              "version": version}[name])
 
 
 def main():
