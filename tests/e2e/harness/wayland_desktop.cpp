@@ -114,6 +114,9 @@ void WaylandDesktop::answer(const std::string& how) {
   call("SetAnswer", g_variant_new("(s)", how.c_str()));
 }
 void WaylandDesktop::endStreams() { call("EndStreams", nullptr); }
+void WaylandDesktop::play(const std::string& desktop) {
+  call("Play", g_variant_new("(s)", desktop.c_str()));
+}
 void WaylandDesktop::forgetRequests() { call("ForgetRequests", nullptr); }
 
 std::vector<PortalRequest> WaylandDesktop::requests() {

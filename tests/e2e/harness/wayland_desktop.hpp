@@ -56,6 +56,10 @@ class WaylandDesktop {
   unsigned heldRequests();              // requests left unanswered by "hold"
   void answer(const std::string& how);  // "approve", "decline" or "hold"
   void endStreams();
+  // The desktop whose backend the test portal plays: "gnome" (the default),
+  // "kde" (streams without their position) or "old" (version 3: no kept
+  // permission).
+  void play(const std::string& desktop);
   // Every request since the last forgetRequests(), oldest first.
   std::vector<PortalRequest> requests();
   void forgetRequests();
