@@ -6,7 +6,7 @@
 # 1280x1024, or those named in LUPE_WAYLAND_MONITORS, e.g. "1280x1024 800x600",
 # each at the integer scale LUPE_WAYLAND_SCALE, 1 unless set) and
 # xdg-desktop-portal with the tests' own ScreenCast backend, which
-# approves without a dialog. CMD sees WAYLAND_DISPLAY and no DISPLAY, a
+# approves without a dialog what GNOME's backend would grant. CMD sees WAYLAND_DISPLAY and no DISPLAY, a
 # private XDG_RUNTIME_DIR and XDG_CONFIG_HOME, LUPE_WAYLAND_LOGS, the folder
 # of the stack's logs, and LUPE_WAYLAND_COMPOSITOR, mutter's process id.
 # Everything is stopped afterwards, also when CMD fails or this script is

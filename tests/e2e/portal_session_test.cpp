@@ -10,7 +10,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -37,6 +39,7 @@ class PortalSession : public LupeOnScreen {
   }
   void TearDown() override {
     if (wayland_) wayland_->desktop().answer("approve");
+    if (wayland_) wayland_->desktop().play("gnome");
     LupeOnScreen::TearDown();
   }
 
@@ -95,6 +98,56 @@ TEST_F(PortalSession, TheSecondStartAsksNothingAndTheTokenIsTheUsersAlone) {
   ASSERT_EQ(::stat(configFolder().c_str(), &folder), 0);
   EXPECT_EQ(token.st_mode & 0777, 0600u);
   EXPECT_EQ(folder.st_mode & 0777, 0700u);
+}
+
+// What the program asks the portal for at each start: every monitor, the
+// pointer as metadata, the permission kept; its kept token where it has
+// one. A refusal is final even when a kept token was offered: the user is
+// not asked twice.
+TEST_F(PortalSession, ItAsksForEveryMonitorWithThePointerKeptAndTheUserOnce) {
+  std::remove(tokenPath().c_str());
+  const std::map<std::string, std::string> asked = {
+      {"types", "1"}, {"multiple", "true"}, {"cursor_mode", "4"}, {"persist_mode", "2"}};
+  const struct {
+    const char* what;
+    const char* desktop;
+    const char* token;  // written before the start; nullptr: as the last start left it
+    bool declined;
+    bool restored;  // the front end handed the kept permission on
+    unsigned asks;  // the user was asked
+  } starts[] = {
+      {"GNOME, the first start", "gnome", nullptr, false, false, 1},
+      {"GNOME, the kept token", "gnome", nullptr, false, true, 0},
+      // xdg-desktop-portal 1.16 says version 4 whatever its backend: the
+      // program asks the same; the old backend ignores the permission.
+      {"an old backend, the kept token", "old", nullptr, false, true, 1},
+      {"an old backend, which gave none", "old", nullptr, false, false, 1},
+      {"Plasma, streams without their position", "kde", nullptr, false, false, 1},
+      {"declined, a token the portal does not know", "gnome",
+       "8f3c2a51-4d0e-4b7a-9c1e-2f6d5b8a7e90", true, false, 1},
+  };
+  for (const auto& start : starts) {
+    SCOPED_TRACE(start.what);
+    desktop().play(start.desktop);
+    desktop().answer(start.declined ? "decline" : "approve");
+    if (start.token) std::ofstream(tokenPath()) << start.token << '\n';
+    desktop().forgetRequests();
+    const unsigned before = desktop().asks();
+    if (start.declined) {
+      lupe_ = launchLupe();
+      ASSERT_NO_FATAL_FAILURE(expectEndWithLine("abgelehnt", "SelectSources: Antwort 1"));
+    } else {
+      ASSERT_NO_FATAL_FAILURE(startLupe());
+      ASSERT_NO_FATAL_FAILURE(stopLupe());
+    }
+    std::vector<std::map<std::string, std::string>> selections;
+    for (PortalRequest& request : desktop().requests())
+      if (request.method == "SelectSources") selections.push_back(std::move(request.options));
+    ASSERT_EQ(selections.size(), 1u);
+    EXPECT_EQ(selections[0].erase("restore_data") == 1, start.restored);
+    EXPECT_EQ(selections[0], asked);
+    EXPECT_EQ(desktop().asks() - before, start.asks);
+  }
 }
 
 // A session bus of its own that offers no portal; its address.

@@ -2,14 +2,34 @@
 """A ScreenCast portal backend for the tests, beside a control for them.
 
 xdg-desktop-portal routes the magnifier's ScreenCast requests here instead of
-to GNOME's backend, whose dialog no test can answer. Sessions are approved
-(or declined, when a test says so) without asking and record every monitor
-through mutter's own screen cast, with the pointer as metadata; a session
-started with restore data counts as one that did not ask.
+to GNOME's backend, whose dialog no test can answer. It grants what GNOME's
+backend would once its dialog is approved, and no more: one monitor unless
+several were asked for (`multiple`), the first, as a user would pick it; the
+pointer as metadata only for cursor mode 4 (2 embeds it in the pictures, 1
+and no mode hide it); restore data only for persist mode 1 or 2. A source type
+other than monitors, or a cursor mode it does not offer, is refused with
+response 2, as GNOME's backend does. The sources are recorded through
+mutter's own screen cast. A session with restore data of ours, whose sources
+are all still there, is not asked again and gets the same sources; the
+dialog is declined or left open only when a test says so.
+
+It plays GNOME's backend unless told otherwise (Play): "kde" gives streams
+without their position, as Plasma 5.27 does; "old" is a backend of version 3,
+which ignores persist_mode and restore data and so asks every time.
+xdg-desktop-portal 1.16 calls itself version 4 whatever its backend says (it
+reads the backend's version once, at its start, only to follow changes of
+the cursor modes), so the program always sees version 4; behind "old" it
+gets no restore token.
 
 The control (org.tevka.LupeTest) moves the pointer, presses buttons and keys
 through mutter's RemoteDesktop, hands the tests a screen-cast stream of
 their own, and lets them end the portal's streams or count what is open.
+Given streams of a test's own (OfferStreams: node, x, y, width, height), Start
+answers with them instead of recording mutter (the first alone when the
+program asked for one source); an empty list records mutter again. Requests
+lists every CreateSession, SelectSources and Start with its options as the
+front end passed them on (it drops what it does not know and turns a
+restore token it knows into restore_data); ForgetRequests empties the list.
 Told to "hold", the backend leaves SelectSources unanswered until its
 session is closed, as a dialog the user has not answered yet.
 
@@ -27,7 +47,22 @@ CONTROL_NAME = "org.tevka.LupeTest"
 CONTROL_PATH = "/org/tevka/LupeTest"
 MUTTER_CAST = ("org.gnome.Mutter.ScreenCast", "/org/gnome/Mutter/ScreenCast")
 MUTTER_REMOTE = ("org.gnome.Mutter.RemoteDesktop", "/org/gnome/Mutter/RemoteDesktop")
-CURSOR_METADATA = 2  # mutter's numbering; the portal's is 4
+MONITOR = 1  # the one source type offered (AvailableSourceTypes)
+# The portal's cursor modes (hidden, embedded, as metadata: AvailableCursorModes
+# 7) in mutter's numbering.
+MUTTER_CURSOR_MODES = {1: 0, 2: 1, 4: 2}
+CURSOR_METADATA = MUTTER_CURSOR_MODES[4]
+RESTORE_FORMAT = ("lupetest", 1)  # our restore data's provider and version
+# The desktops' backends it plays (Play): their ScreenCast version, and
+# whether a stream tells its place on the desktop.
+MODES = {
+    "gnome": {"version": 4, "position": True},
+    # Plasma 5.27 tells a stream's size and source type, not its position.
+    "kde": {"version": 4, "position": False},
+    # Before version 4 a backend knew no persist_mode: it never gave restore
+    # data and asked every time.
+    "old": {"version": 3, "position": True},
+}
 
 INTERFACES = Gio.DBusNodeInfo.new_for_xml("""
 <node>
@@ -72,6 +107,10 @@ INTERFACES = Gio.DBusNodeInfo.new_for_xml("""
     <method name="Asks"><arg type="u" direction="out"/></method>
     <method name="Held"><arg type="u" direction="out"/></method>
     <method name="OpenSessions"><arg type="u" direction="out"/></method>
+    <method name="OfferStreams"><arg type="a(uiiii)" direction="in"/></method>
+    <method name="Requests"><arg type="a(sa{sv})" direction="out"/></method>
+    <method name="ForgetRequests"/>
+    <method name="Play"><arg type="s" direction="in"/></method>
   </interface>
 </node>""")
 
@@ -93,18 +132,19 @@ def wait_until(ready, seconds=10):
     return ready()
 
 
-def monitors():
-    """(connector, x, y) of every logical monitor, in layout order."""
+def connectors():
+    """The connector of every logical monitor, in layout order."""
     state = call(("org.gnome.Mutter.DisplayConfig", "/org/gnome/Mutter/DisplayConfig"),
                  "org.gnome.Mutter.DisplayConfig", "GetCurrentState")
-    return [(specs[0][0], x, y) for (x, y, _scale, _t, _primary, specs, _p) in state[2]]
+    return [specs[0][0] for (_x, _y, _scale, _t, _primary, specs, _p) in state[2]]
 
 
 class Recording:
-    """A mutter screen cast of every monitor, started on its own or linked to
-    a remote-desktop session; `streams` is [(node, x, y, width, height, path)]."""
+    """A mutter screen cast of the monitors at `monitors` (every one unless
+    told), started on its own or linked to a remote-desktop session;
+    `streams` is [(node, x, y, width, height, path)]."""
 
-    def __init__(self, remote_session_id=None):
+    def __init__(self, remote_session_id=None, monitors=None, cursor_mode=CURSOR_METADATA):
         options = {}
         if remote_session_id:
             options["remote-desktop-session-id"] = GLib.Variant("s", remote_session_id)
@@ -113,11 +153,11 @@ class Recording:
         self.streams = []
         self.nodes = {}
         self.subscriptions = []
-        for connector, _x, _y in monitors():
+        for connector in monitors or connectors():
             stream = call((MUTTER_CAST[0], self.path), "org.gnome.Mutter.ScreenCast.Session",
                           "RecordMonitor",
                           GLib.Variant("(sa{sv})", (connector, {
-                              "cursor-mode": GLib.Variant("u", CURSOR_METADATA)})), "(o)")[0]
+                              "cursor-mode": GLib.Variant("u", cursor_mode)})), "(o)")[0]
             self.subscriptions.append(bus.signal_subscribe(
                 MUTTER_CAST[0], "org.gnome.Mutter.ScreenCast.Stream", "PipeWireStreamAdded",
                 stream, None, Gio.DBusSignalFlags.NONE, self._added, None))
@@ -162,6 +202,11 @@ class PortalSession:
     def __init__(self, handle):
         self.handle = handle
         self.recording = None
+        # What SelectSources chose: the sources by name, how the pointer goes
+        # along, whether the choice is to be kept.
+        self.chosen = []
+        self.cursor_mode = 1
+        self.persist_mode = 0
         self.held = None  # a SelectSources left unanswered, as a dialog the user ignores
         self.registration = bus.register_object(
             handle, INTERFACES.lookup_interface("org.freedesktop.impl.portal.Session"),
@@ -191,39 +236,91 @@ class PortalSession:
 
 
 sessions = {}
-state = {"answer": "approve", "asks": 0}
+state = {"answer": "approve", "asks": 0, "offered": [], "mode": "gnome"}
+requests = []  # (method, {option: value}) as the front end passed each request on
 control = {}
+
+
+def respond(invocation, code, results=None):
+    invocation.return_value(GLib.Variant("(ua{sv})", (code, results or {})))
+
+
+def sources():
+    """What the user could choose from: the streams a test offered, else
+    mutter's monitors, by name."""
+    if state["offered"]:
+        return [f"stream {stream[0]}" for stream in state["offered"]]
+    return connectors()
+
+
+def restorable(data):
+    """The sources kept in restore data of ours, when all are still there."""
+    if not data or tuple(data[:2]) != RESTORE_FORMAT or not data[2]:
+        return None
+    return data[2] if all(source in sources() for source in data[2]) else None
+
+
+def select_sources(session, options, invocation):
+    # As GNOME's backend does: a source type or cursor mode it does not offer
+    # is refused with response 2. (The front end has refused, as an error,
+    # cursor modes it was not told of and types it does not know at all.)
+    types = options.get("types", MONITOR)
+    cursor_mode = options.get("cursor_mode", 1)  # hidden, unless asked for
+    if not types & MONITOR or types & ~MONITOR or cursor_mode not in MUTTER_CURSOR_MODES:
+        return respond(invocation, 2)
+    session.cursor_mode = cursor_mode
+    persists = MODES[state["mode"]]["version"] >= 4
+    session.persist_mode = options.get("persist_mode", 0) if persists else 0
+    session.chosen = restorable(options.get("restore_data")) if persists else None
+    if session.chosen:
+        return respond(invocation, 0)  # chosen before: nobody is asked
+    state["asks"] += 1  # GNOME's backend would show its dialog here
+    if state["answer"] == "hold":
+        session.held = invocation
+        return None
+    if state["answer"] != "approve":
+        return respond(invocation, 1)
+    # The user's choice: every source where several may be chosen, else one.
+    session.chosen = sources() if options.get("multiple", False) else sources()[:1]
+    return respond(invocation, 0)
+
+
+def start(session, invocation):
+    offered = {f"stream {stream[0]}": stream for stream in state["offered"]}
+    if all(source in offered for source in session.chosen):
+        chosen = [offered[source] for source in session.chosen]
+    else:
+        session.recording = Recording(monitors=session.chosen,
+                                      cursor_mode=MUTTER_CURSOR_MODES[session.cursor_mode])
+        session.recording.start()
+        chosen = [described[:5] for described in session.recording.described()]
+    streams = []
+    for node, x, y, width, height in chosen:
+        properties = {"size": GLib.Variant("(ii)", (width, height)),
+                      "source_type": GLib.Variant("u", MONITOR)}
+        if MODES[state["mode"]]["position"]:
+            properties["position"] = GLib.Variant("(ii)", (x, y))
+        streams.append((node, properties))
+    results = {"streams": GLib.Variant("a(ua{sv})", streams)}
+    if session.persist_mode in (1, 2):
+        # The choice, to be made again without asking; the front end keeps it
+        # and hands the program a restore token for it.
+        results["persist_mode"] = GLib.Variant("u", session.persist_mode)
+        results["restore_data"] = GLib.Variant(
+            "(suv)", RESTORE_FORMAT + (GLib.Variant("as", session.chosen),))
+    respond(invocation, 0, results)
 
 
 def screen_cast(method, args, invocation):
     if method == "CreateSession":
         sessions[args[1]] = PortalSession(args[1])
-        return invocation.return_value(GLib.Variant("(ua{sv})", (0, {})))
+        return respond(invocation, 0)
     session = sessions.get(args[1])
     if session is None:
-        return invocation.return_value(GLib.Variant("(ua{sv})", (2, {})))
+        return respond(invocation, 2)
     if method == "SelectSources":
-        options = args[3]
-        if "restore_data" not in options:
-            state["asks"] += 1  # GNOME's backend would show its dialog here
-        if state["answer"] == "hold":
-            session.held = invocation
-            return None
-        if state["answer"] != "approve":
-            return invocation.return_value(GLib.Variant("(ua{sv})", (1, {})))
-        return invocation.return_value(GLib.Variant("(ua{sv})", (0, {})))
-    # Start
-    session.recording = Recording()
-    session.recording.start()
-    streams = [(node, {"position": GLib.Variant("(ii)", (x, y)),
-                       "size": GLib.Variant("(ii)", (w, h)),
-                       "source_type": GLib.Variant("u", 1)})
-               for node, x, y, w, h, _path in session.recording.described()]
-    results = {"streams": GLib.Variant("a(ua{sv})", streams),
-               "persist_mode": GLib.Variant("u", 2),
-               "restore_data": GLib.Variant("(suv)", ("lupetest", 1,
-                                                      GLib.Variant("s", "all monitors")))}
-    invocation.return_value(GLib.Variant("(ua{sv})", (0, results)))
+        return select_sources(session, args[3], invocation)
+    return start(session, invocation)
 
 
 def input_session():
@@ -280,6 +377,17 @@ def test_control(method, args, invocation):
     elif method == "Held":
         held = sum(1 for session in sessions.values() if session.held)
         return invocation.return_value(GLib.Variant("(u)", (held,)))
+    elif method == "OfferStreams":
+        state["offered"] = [tuple(stream) for stream in args[0]]
+    elif method == "Play":
+        if args[0] not in MODES:
+            return invocation.return_dbus_error("org.tevka.LupeTest.Error",
+                                                f"no such desktop: {args[0]}")
+        state["mode"] = args[0]
+    elif method == "Requests":
+        return invocation.return_value(GLib.Variant("(a(sa{sv}))", (requests,)))
+    elif method == "ForgetRequests":
+        requests.clear()
     elif method == "OpenSessions":
         return invocation.return_value(GLib.Variant("(u)", (len(sessions),)))
     invocation.return_value(None)
@@ -290,6 +398,9 @@ def dispatch(_bus, _sender, _path, interface, method, args, invocation):
         if interface == CONTROL_NAME:
             test_control(method, args.unpack(), invocation)
         else:
+            options = args.get_child_value(args.n_children() - 1)
+            requests.append((method, {key: options.lookup_value(key, None)
+                                      for key in options.keys()}))
             screen_cast(method, args.unpack(), invocation)
     except GLib.Error as error:
         invocation.return_gerror(error)
@@ -299,9 +410,10 @@ def dispatch(_bus, _sender, _path, interface, method, args, invocation):
 
 def portal_property(_bus, _sender, _path, interface, name):
     # Hidden and embedded only, without metadata, where the desktop lacks it.
-    cursor_modes = 7 if interface.startswith("org.freedesktop.impl") else 3
-    return GLib.Variant("u", {"AvailableSourceTypes": 1, "AvailableCursorModes": cursor_modes,
-                              "version": 4}[name])
+    cursor_modes = sum(MUTTER_CURSOR_MODES) if interface.startswith("org.freedesktop.impl") else 3
+    version = MODES[state["mode"]]["version"] if interface.startswith("org.freedesktop.impl") else 4
+    return GLib.Variant("u", {"AvailableSourceTypes": MONITOR, "AvailableCursorModes": cursor_modes,
+                              "version": version}[name])
 
 
 def main():

@@ -116,5 +116,32 @@ void WaylandDesktop::answer(const std::string& how) {
   call("SetAnswer", g_variant_new("(s)", how.c_str()));
 }
 void WaylandDesktop::endStreams() { call("EndStreams", nullptr); }
+void WaylandDesktop::play(const std::string& desktop) {
+  call("Play", g_variant_new("(s)", desktop.c_str()));
+}
+void WaylandDesktop::forgetRequests() { call("ForgetRequests", nullptr); }
+
+std::vector<PortalRequest> WaylandDesktop::requests() {
+  GVariant* reply = control("Requests", nullptr, "(a(sa{sv}))");
+  GVariantIter* each = nullptr;
+  g_variant_get(reply, "(a(sa{sv}))", &each);
+  std::vector<PortalRequest> all;
+  const char* method = nullptr;
+  GVariantIter* options = nullptr;
+  while (g_variant_iter_loop(each, "(&sa{sv})", &method, &options)) {
+    PortalRequest request{method, {}};
+    const char* key = nullptr;
+    GVariant* value = nullptr;
+    while (g_variant_iter_loop(options, "{&sv}", &key, &value)) {
+      gchar* text = g_variant_print(value, FALSE);
+      request.options[key] = text;
+      g_free(text);
+    }
+    all.push_back(std::move(request));
+  }
+  g_variant_iter_free(each);
+  g_variant_unref(reply);
+  return all;
+}
 
 }  // namespace lupe::e2e

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,15 @@ class MonitorStreams;
 }
 
 namespace lupe::e2e {
+
+// One request the test portal's backend was given, as the portal's front end
+// passed it on (it drops options it does not know and hands a restore token
+// it knows on as `restore_data`): each option's value as GVariant text
+// without its type, e.g. "1", "true", "'text'".
+struct PortalRequest {
+  std::string method;  // "CreateSession", "SelectSources" or "Start"
+  std::map<std::string, std::string> options;
+};
 
 // The headless GNOME session that scripts/with-wayland.sh starts, as the
 // tests see it: the pointer, buttons and keys through mutter's remote
@@ -46,6 +56,13 @@ class WaylandDesktop {
   unsigned heldRequests();              // requests left unanswered by "hold"
   void answer(const std::string& how);  // "approve", "decline" or "hold"
   void endStreams();
+  // The desktop whose backend the test portal plays: "gnome" (the default),
+  // "kde" (streams without their position) or "old" (version 3: no kept
+  // permission).
+  void play(const std::string& desktop);
+  // Every request since the last forgetRequests(), oldest first.
+  std::vector<PortalRequest> requests();
+  void forgetRequests();
 
  private:
   std::vector<Rect> monitors_;
