@@ -56,7 +56,8 @@ Image WaylandSession::read(const Rect& area) {
 void WaylandSession::showPattern() {
   auto& window = patternWindow();
   if (!window || !window->running())
-    window = std::make_unique<ChildProcess>(patternWindowExecutable(), std::vector<std::string>{});
+    window = std::make_unique<ChildProcess>(patternWindowExecutable(), std::vector<std::string>{},
+                                            EnvironmentChanges{}, true);
   if (!pollUntil(10s, [&] { return desktop_.showsEveryMonitor(); }))
     throw std::runtime_error("the tests' screen cast shows no picture");
   pollUntil(10s, [&] { return !windowOverPattern(desktop_); });
