@@ -1,6 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,6 +12,7 @@
 
 namespace lupe::wayland {
 class MonitorStreams;
+struct MonitorFrame;
 }
 
 namespace lupe::e2e {
@@ -38,6 +42,12 @@ class WaylandDesktop {
   Image screen();
   // The screen cast itself, for a meter that follows every picture.
   wayland::MonitorStreams& streams() { return *streams_; }
+  // Hands each new picture of a monitor to `seen` from now on (nullptr:
+  // to none), whenever the cast is dispatched: by await, screen() and
+  // showsEveryMonitor().
+  void onPicture(std::function<void(const wayland::MonitorFrame&)> seen);
+  // Takes the cast's pictures in as they come, for `time`.
+  void await(std::chrono::milliseconds time);
 
   // The test portal: how often it would have asked the user, how many
   // sessions it holds, what it answers next, and ending its streams.
@@ -48,8 +58,14 @@ class WaylandDesktop {
   void endStreams();
 
  private:
+  void dispatch();
+
   std::vector<Rect> monitors_;
   std::unique_ptr<wayland::MonitorStreams> streams_;
+  std::function<void(const wayland::MonitorFrame&)> seen_;
+  // A new picture comes in another buffer: the one it replaces is given
+  // back only once the new one is held. By each monitor's place.
+  std::map<std::pair<int, int>, const void*> lastPicture_;
   std::string ended_;  // why the tests' screen cast ended, once it has
 };
 
