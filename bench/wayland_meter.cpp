@@ -184,6 +184,7 @@ class Meter {
   // Waits up to `milliseconds` for the next picture of the screen cast.
   bool nextPicture(int milliseconds) {
     wayland::MonitorStreams& streams = desktop_.streams();
+    streams.finishReading();  // the last picture has been read
     pollfd descriptor{streams.eventDescriptor(), POLLIN, 0};
     ::poll(&descriptor, 1, milliseconds);
     streams.dispatch();

@@ -41,9 +41,9 @@ wineserver -w
 export LUPE_E2E_PROGRAM_FRAME=4,4,23,4
 export LUPE_EXECUTABLE="$PWD/scripts/wine-lupe.sh"
 suites="MagnifierWindow.*:MagnifiedView.*:LayoutOnResize.*:SettingsPanel.*:ZoomSlider.*"
-suites+=":CrosshairAndMarker.*:WindowHandling.*:ViewWindow.Covered*:ViewWindow.ShowsFortyFramesASecond"
+suites+=":CrosshairAndMarker.*:WindowHandling.*:ViewWindowOnX11.Covered*:ViewWindowOnX11.ShowsFortyFramesASecond"
 suites+=":Shutdown.ExitButton*:Shutdown.ClosingThroughTheWindowManager*"
-suites+=":ViewWindow.OnlyAChangeInTheSourceIsPut:ChangingScreen.WindowsAndDrawings*"
+suites+=":ViewWindow.OnlyAChangeInTheSourceIsPut:ChangingScreen.APatch*:ChangingRootWindow.Drawings*"
 suites+=":ChangingScreen.TheViewOverItsOwnWindow*"
 bash scripts/with-display.sh bash -c 'status=0
   build/tests/e2e/e2e_tests --gtest_filter="$0" || status=$?

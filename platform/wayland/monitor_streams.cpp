@@ -88,6 +88,8 @@ struct MonitorStreams::Stream {
   bool readingCopy = false;      // whether `copy` holds it
   unsigned buffers = 0;          // as many as the compositor takes in turn
   unsigned sinceHeld = 0;        // buffers it sent since it sent `held`
+  uint64_t pictures = 0;         // taken in so far
+  uint64_t heldPicture = 0;      // the number of the one read
   spa_rectangle size{};
   bool shown = false;  // a picture has arrived since the format was set
   ChangedArea arrivedDamage;
@@ -165,6 +167,7 @@ struct MonitorStreams::Stream {
         spare.push_back(buffer);
       } else {
         addDamage(b);
+        ++pictures;
         if (arrived) spare.push_back(arrived);
         arrived = buffer;
         if (!reading) hold();
@@ -183,6 +186,7 @@ struct MonitorStreams::Stream {
     if (!arrived) return;
     if (held) spare.push_back(held);
     held = std::exchange(arrived, nullptr);
+    heldPicture = pictures;
     readingCopy = false;
     sinceHeld = 0;
   }
@@ -241,9 +245,9 @@ struct MonitorStreams::Stream {
     if (ended) return std::nullopt;
     if (held) {
       if (const std::optional<ConstRasterView> pixels = pixelsOf(held))
-        return MonitorFrame{area(size), *pixels};
+        return MonitorFrame{area(size), *pixels, heldPicture};
     }
-    if (readingCopy) return MonitorFrame{area(size), copy.view()};
+    if (readingCopy) return MonitorFrame{area(size), copy.view(), heldPicture};
     return std::nullopt;
   }
 

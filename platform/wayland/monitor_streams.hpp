@@ -26,6 +26,7 @@ struct MonitorStream {
 struct MonitorFrame {
   PixelRect area;          // on the desktop, in pixels
   ConstRasterView pixels;  // alpha bytes may be anything
+  uint64_t picture = 0;    // the stream's count of pictures, up to this one
 };
 
 // The monitors' PipeWire streams, on a loop of their own that the caller

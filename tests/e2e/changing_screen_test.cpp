@@ -1,7 +1,8 @@
-// The screen changing under the running magnifier with the pointer still:
-// windows drawn, moved and gone, drawings on the root, the magnifier's own
-// window in the source, and the screen's size (xrandr --fb). The next ticks
-// show exactly the screen as it is now, black beyond it.
+// The screen changing under the running magnifier with the pointer still: a
+// patch shown, drawn, moved and gone, and the magnifier's own window in the
+// source, in every session; on X11 also drawings on the root and the
+// screen's size (xrandr --fb). The next ticks show exactly the screen as it
+// is now, black beyond it.
 #include <cstdlib>
 #include <string>
 
@@ -10,7 +11,6 @@
 
 #include "harness/poll.hpp"
 #include "harness/view_test.hpp"
-#include "harness/windows.hpp"
 
 namespace lupe::e2e {
 namespace {
@@ -19,9 +19,24 @@ using namespace std::chrono_literals;
 
 class ChangingScreen : public ViewOnScreen {
  protected:
+  // Nothing on stderr, but for the notice of an X server without DAMAGE.
+  void expectNoComplaint() {
+    const xcb_query_extension_reply_t* damage =
+        display_ ? xcb_get_extension_data(display_->connection(), &xcb_damage_id) : nullptr;
+    const std::string notice =
+        !display_ || (damage && damage->present)
+            ? ""
+            : "Hinweis: Der X-Server bietet kein DAMAGE; die Lupe zeichnet jedes Bild ganz neu.\n";
+    EXPECT_EQ(lupe_->stderrText(), notice);
+  }
+};
+
+// The root window itself, drawn on and resized: X11 only.
+class ChangingRootWindow : public ChangingScreen {
+ protected:
   void TearDown() override {
     resize(full_);  // the next test finds the screen as it was
-    ViewOnScreen::TearDown();
+    ChangingScreen::TearDown();
   }
   void resize(const Rect& size) {
     if (size.width <= 0) return;
@@ -30,37 +45,35 @@ class ChangingScreen : public ViewOnScreen {
     // xrandr may complain that the output keeps its mode; the root changes all the same.
     [[maybe_unused]] const int status = std::system(command.c_str());
   }
-  // Nothing on stderr, but for the notice of a server without DAMAGE.
-  void expectNoComplaint() {
-    const xcb_query_extension_reply_t* damage =
-        xcb_get_extension_data(display_->connection(), &xcb_damage_id);
-    const std::string notice =
-        damage && damage->present
-            ? ""
-            : "Hinweis: Der X-Server bietet kein DAMAGE; die Lupe zeichnet jedes Bild ganz neu.\n";
-    EXPECT_EQ(lupe_->stderrText(), notice);
-  }
   Rect full_;
 };
 
-TEST_F(ChangingScreen, WindowsAndDrawingsOnTheRootShowInTheView) {
+TEST_F(ChangingScreen, APatchShownDrawnMovedAndGoneShowsInTheView) {
   ASSERT_NO_FATAL_FAILURE(startLupe());
   int x = 0, y = 0;
   ASSERT_NO_FATAL_FAILURE(pointerAwayFromWindow(3, x, y));
   ASSERT_NO_FATAL_FAILURE(expectView("before", x, y, 3, closedPanelOverlays()));
   const Rect source = model(3).source(x, y);
-  {
-    OtherWindow other(*display_, {source.x + 7, source.y + 5, 30, 20},
-                      OtherWindow::Kind::Unmanaged);
-    ASSERT_NO_FATAL_FAILURE(expectViewOfScreen("mapped", x, y, 3, closedPanelOverlays()));
-    other.paint(0x2040ff);
-    ASSERT_NO_FATAL_FAILURE(expectViewOfScreen("drawn", x, y, 3, closedPanelOverlays()));
-    // Partly out of the source: the part that stays and the part left behind.
-    other.moveTo(source.x + source.width - 12, source.y + source.height / 2);
-    ASSERT_NO_FATAL_FAILURE(expectViewOfScreen("moved", x, y, 3, closedPanelOverlays()));
-  }
-  ASSERT_NO_FATAL_FAILURE(expectView("unmapped", x, y, 3, closedPanelOverlays()));
+  const Rect patch{source.x + 7, source.y + 5, 30, 20};
+  session_->showPatch(patch, 0x808080);
+  ASSERT_NO_FATAL_FAILURE(expectViewOfScreen("shown", x, y, 3, closedPanelOverlays()));
+  session_->showPatch(patch, 0x2040ff);
+  ASSERT_NO_FATAL_FAILURE(expectViewOfScreen("drawn", x, y, 3, closedPanelOverlays()));
+  // Partly out of the source: the part that stays and the part left behind.
+  session_->showPatch({source.x + source.width - 12, source.y + source.height / 2, 30, 20},
+                      0x2040ff);
+  ASSERT_NO_FATAL_FAILURE(expectViewOfScreen("moved", x, y, 3, closedPanelOverlays()));
+  session_->showPatch({}, 0);
+  ASSERT_NO_FATAL_FAILURE(expectView("gone", x, y, 3, closedPanelOverlays()));
+  expectNoComplaint();
+}
 
+TEST_F(ChangingRootWindow, DrawingsOnTheRootShowInTheView) {
+  ASSERT_NO_FATAL_FAILURE(startLupe());
+  int x = 0, y = 0;
+  ASSERT_NO_FATAL_FAILURE(pointerAwayFromWindow(3, x, y));
+  ASSERT_NO_FATAL_FAILURE(expectView("before", x, y, 3, closedPanelOverlays()));
+  const Rect source = model(3).source(x, y);
   xcb_connection_t* c = display_->connection();
   const xcb_gcontext_t gc = xcb_generate_id(c);
   const uint32_t colour = 0xffc000;
@@ -88,7 +101,7 @@ TEST_F(ChangingScreen, TheViewOverItsOwnWindowKeepsShowingItself) {
   expectNoComplaint();
 }
 
-TEST_F(ChangingScreen, TheViewFollowsTheRootShrinkingAndGrowingAtItsNewEdges) {
+TEST_F(ChangingRootWindow, TheViewFollowsTheRootShrinkingAndGrowingAtItsNewEdges) {
   ASSERT_NO_FATAL_FAILURE(startLupe());
   ASSERT_NO_FATAL_FAILURE(moveWindowToTopLeft());
   full_ = display_->rootRect();

@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,9 +35,14 @@ std::string ExitStatus::describe() const {
 }
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
-                           const EnvironmentChanges& environment) {
+                           const EnvironmentChanges& environment, bool withInput) {
   stdoutFd_ = anonymousFile();
   stderrFd_ = anonymousFile();
+  // A socket rather than a pipe: a line written after the child has gone
+  // fails instead of raising SIGPIPE in the test.
+  int input[2] = {-1, -1};
+  if (withInput && socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, input) != 0)
+    throw std::runtime_error(std::string("socketpair: ") + std::strerror(errno));
 
   // Everything the child needs is prepared before fork.
   std::vector<std::string> argvStrings{program};
@@ -64,8 +70,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
   if (pid_ == 0) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != parent) _exit(127);
-    const int null = open("/dev/null", O_RDONLY);
-    dup2(null, 0);
+    dup2(withInput ? input[1] : open("/dev/null", O_RDONLY), 0);
     dup2(stdoutFd_, 1);
     dup2(stderrFd_, 2);
     close_range(3, ~0u, 0);  // no test connection or file leaks into the program
@@ -74,10 +79,21 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     (void)!write(2, message, sizeof message - 1);
     _exit(127);
   }
+  if (withInput) {
+    close(input[1]);
+    inputFd_ = input[0];
+  }
+}
+
+bool ChildProcess::writeLine(const std::string& line) {
+  const std::string text = line + "\n";
+  return inputFd_ >= 0 && send(inputFd_, text.data(), text.size(), MSG_NOSIGNAL) ==
+                              static_cast<ssize_t>(text.size());
 }
 
 ChildProcess::~ChildProcess() {
   kill();
+  if (inputFd_ >= 0) close(inputFd_);
   close(stdoutFd_);
   close(stderrFd_);
 }

@@ -26,7 +26,8 @@ struct ExitStatus {
 using EnvironmentChanges = std::vector<std::pair<std::string, std::optional<std::string>>>;
 
 // A program started by the test, with its stdout and stderr captured in
-// anonymous files. Destroying a process that still runs kills it (SIGKILL),
+// anonymous files, and its stdin empty or, `withInput`, lines the test
+// writes to it. Destroying a process that still runs kills it (SIGKILL),
 // so a failing test leaves nothing behind; the child is also killed by the
 // kernel if the test process itself dies.
 class ChildProcess {
@@ -34,7 +35,7 @@ class ChildProcess {
   // Starts `program` with `args` (argv[1]...) and the given environment
   // changes. Throws std::runtime_error when it cannot be started.
   ChildProcess(const std::string& program, const std::vector<std::string>& args,
-               const EnvironmentChanges& environment = {});
+               const EnvironmentChanges& environment = {}, bool withInput = false);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
@@ -48,6 +49,10 @@ class ChildProcess {
   // Kills the process (SIGKILL) if it still runs and reaps it.
   void kill();
 
+  // Writes `line` and a line end to its stdin; false when it cannot (no
+  // input, or the process has gone).
+  bool writeLine(const std::string& line);
+
   // Everything the process has written to stderr / stdout so far.
   std::string stderrText() const { return readAll(stderrFd_); }
   std::string stdoutText() const { return readAll(stdoutFd_); }
@@ -60,6 +65,7 @@ class ChildProcess {
   std::optional<ExitStatus> status_;
   int stdoutFd_ = -1;
   int stderrFd_ = -1;
+  int inputFd_ = -1;
 };
 
 }  // namespace lupe::e2e

@@ -12,6 +12,19 @@
 
 namespace lupe::e2e {
 
+// The pictures the magnifier's window puts on the screen, counted from
+// outside: every time the window system shows it drawn anew, whether it
+// looks different or not.
+class PictureCount {
+ public:
+  virtual ~PictureCount() = default;
+  // Only what comes from now on counts.
+  virtual void reset() = 0;
+  // Takes in what comes for `time` (at least once); the pictures since the
+  // last reset.
+  virtual int takeFor(std::chrono::milliseconds time) = 0;
+};
+
 // The desktop the magnifier runs on, as the suites that work on every kind
 // of session see it: the screen shows the test pattern wherever no window
 // lies, the tests read it back, drive the pointer and the keyboard as a
@@ -28,6 +41,15 @@ class TestSession {
   virtual Image read(const Rect& area) = 0;
   // Makes the screen show patternColour(x, y) wherever no window lies.
   virtual void showPattern() = 0;
+  // One patch of `colour` over the pattern at `area` instead of the last
+  // one (an empty area: none), away from the magnifier's window: a change
+  // of the screen under a still pointer. An unmanaged window on X11, a part
+  // of the pattern's own picture on Wayland. Returns once the screen shows it.
+  virtual void showPatch(const Rect& area, Rgb colour) = 0;
+  // Counts the pictures of the magnifier's window from now on, while the
+  // screen changes only by the test's doing; nullptr where the session
+  // cannot tell (an X server without DAMAGE).
+  virtual std::unique_ptr<PictureCount> countPictures() = 0;
 
   // The left button, and the keyboard's keys by keysym (to the window with
   // the focus). Each returns once the session has taken the event in.

@@ -1,7 +1,9 @@
 #include "wayland_desktop.hpp"
 
 #include <gio/gio.h>
+#include <poll.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "poll.hpp"
@@ -61,9 +63,39 @@ WaylandDesktop::WaylandDesktop() {
   if (!streams_) throw std::runtime_error("the tests' screen cast: " + ended_);
 }
 
-bool WaylandDesktop::showsEveryMonitor() {
+void WaylandDesktop::beginReading() {
   streams_->dispatch();
+  for (const wayland::MonitorFrame& frame : streams_->frames()) {
+    uint64_t& last = lastPicture_[{frame.area.x, frame.area.y}];
+    if (last == frame.picture) continue;
+    last = frame.picture;
+    if (seen_) seen_(frame);
+  }
+}
+
+void WaylandDesktop::dispatch() {
+  beginReading();
   streams_->finishReading();
+}
+
+void WaylandDesktop::onPicture(std::function<void(const wayland::MonitorFrame&)> seen) {
+  dispatch();  // what came before is not new to `seen`
+  seen_ = std::move(seen);
+}
+
+void WaylandDesktop::await(std::chrono::milliseconds time) {
+  const auto end = std::chrono::steady_clock::now() + time;
+  do {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        end - std::chrono::steady_clock::now());
+    pollfd descriptor{streams_->eventDescriptor(), POLLIN, 0};
+    ::poll(&descriptor, 1, static_cast<int>(std::max<int64_t>(0, left.count())));
+    dispatch();
+  } while (std::chrono::steady_clock::now() < end);
+}
+
+bool WaylandDesktop::showsEveryMonitor() {
+  dispatch();
   if (!ended_.empty()) throw std::runtime_error("the tests' screen cast: " + ended_);
   return streams_->allShown();
 }
@@ -97,7 +129,7 @@ void WaylandDesktop::tap(uint32_t keysym) {
 }
 
 Image WaylandDesktop::screen() {
-  streams_->dispatch();
+  beginReading();
   const Rect all = bounds();
   Image image(all.width, all.height);
   for (const wayland::MonitorFrame& frame : streams_->frames())

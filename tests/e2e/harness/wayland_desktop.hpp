@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -10,6 +12,7 @@
 
 namespace lupe::wayland {
 class MonitorStreams;
+struct MonitorFrame;
 }
 
 namespace lupe::e2e {
@@ -48,6 +51,12 @@ class WaylandDesktop {
   Image screen();
   // The screen cast itself, for a meter that follows every picture.
   wayland::MonitorStreams& streams() { return *streams_; }
+  // Hands each new picture of a monitor to `seen` from now on (nullptr:
+  // to none), whenever the cast is dispatched: by await, screen() and
+  // showsEveryMonitor().
+  void onPicture(std::function<void(const wayland::MonitorFrame&)> seen);
+  // Takes the cast's pictures in as they come, for `time`.
+  void await(std::chrono::milliseconds time);
 
   // The test portal: how often it would have asked the user, how many
   // sessions it holds, what it answers next, and ending its streams.
@@ -64,9 +73,18 @@ class WaylandDesktop {
   std::vector<PortalRequest> requests();
   void forgetRequests();
 
+  // Takes in what the screen cast brought, telling new pictures; reads of
+  // streams().frames() end with its finishReading().
+  void beginReading();
+
  private:
+  void dispatch();  // beginReading and finishReading at once
+
   std::vector<Rect> monitors_;
   std::unique_ptr<wayland::MonitorStreams> streams_;
+  std::function<void(const wayland::MonitorFrame&)> seen_;
+  // The number of each monitor's last picture seen, by its place.
+  std::map<std::pair<int, int>, uint64_t> lastPicture_;
   std::string ended_;  // why the tests' screen cast ended, once it has
 };
 

@@ -20,6 +20,7 @@ inline FrameExtents qtFrame(int scale) { return {3 * scale, 3 * scale, 30 * scal
 class WaylandSession final : public TestSession {
  public:
   WaylandSession();  // throws std::runtime_error outside such a session
+  ~WaylandSession() override;
 
   WaylandDesktop& desktop() { return desktop_; }
   // The monitors' scale, as scripts/with-wayland.sh was told it.
@@ -29,6 +30,8 @@ class WaylandSession final : public TestSession {
   Rect screenRect() override { return desktop_.bounds(); }
   Image read(const Rect& area) override;
   void showPattern() override;
+  void showPatch(const Rect& area, Rgb colour) override;
+  std::unique_ptr<PictureCount> countPictures() override;
   void moveTo(int x, int y) override { desktop_.movePointer(x, y); }
   void press() override;
   void release() override;
@@ -46,6 +49,7 @@ class WaylandSession final : public TestSession {
   WaylandDesktop desktop_;
   int scale_ = 1;
   bool pressed_ = false;
+  Rect patch_;  // not the window's, where geometry() looks for it
 };
 
 // Where the monitors of `desktop` do not show the pattern, `ignored` left

@@ -12,14 +12,6 @@ using x11::own;
 
 namespace {
 
-std::vector<xcb_window_t> rootChildren(XDisplay& display) {
-  const auto reply = own(xcb_query_tree_reply(
-      display.connection(), xcb_query_tree(display.connection(), display.root()), nullptr));
-  if (!reply) return {};
-  const xcb_window_t* children = xcb_query_tree_children(reply.get());
-  return {children, children + xcb_query_tree_children_length(reply.get())};
-}
-
 bool windowManagerRuns(XDisplay& display) {
   return !display.items32(display.root(), "_NET_SUPPORTING_WM_CHECK").empty();
 }
@@ -35,6 +27,14 @@ void moveResize(XDisplay& display, xcb_window_t window, uint32_t given, int x, i
 
 }  // namespace
 
+std::vector<xcb_window_t> childWindows(XDisplay& display, xcb_window_t parent) {
+  const auto reply = own(xcb_query_tree_reply(
+      display.connection(), xcb_query_tree(display.connection(), parent), nullptr));
+  if (!reply) return {};
+  const xcb_window_t* children = xcb_query_tree_children(reply.get());
+  return {children, children + xcb_query_tree_children_length(reply.get())};
+}
+
 bool isViewable(XDisplay& display, xcb_window_t window) {
   const auto reply = own(xcb_get_window_attributes_reply(
       display.connection(), xcb_get_window_attributes(display.connection(), window), nullptr));
@@ -44,7 +44,7 @@ bool isViewable(XDisplay& display, xcb_window_t window) {
 std::vector<xcb_window_t> clientWindows(XDisplay& display, pid_t pid) {
   const std::vector<xcb_window_t> candidates =
       windowManagerRuns(display) ? display.items32(display.root(), "_NET_CLIENT_LIST")
-                                 : rootChildren(display);
+                                 : childWindows(display, display.root());
   std::vector<xcb_window_t> found;
   for (const xcb_window_t window : candidates) {
     const std::vector<uint32_t> owner = display.items32(window, "_NET_WM_PID");

@@ -20,6 +20,9 @@ namespace lupe::e2e {
 // are passed over. nullopt when there is none (yet).
 std::optional<xcb_window_t> findClientWindow(XDisplay& display, pid_t pid);
 
+// The children of `parent`, bottom first; none when it is gone.
+std::vector<xcb_window_t> childWindows(XDisplay& display, xcb_window_t parent);
+
 // Every such window of process `pid`, in the window manager's order.
 std::vector<xcb_window_t> clientWindows(XDisplay& display, pid_t pid);
 

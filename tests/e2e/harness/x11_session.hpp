@@ -23,6 +23,10 @@ class X11Session final : public TestSession {
   Rect screenRect() override { return display_->rootRect(); }
   Image read(const Rect& area) override { return display_->readRoot(area); }
   void showPattern() override { display_->paintRootPattern(); }
+  void showPatch(const Rect& area, Rgb colour) override;
+  // DAMAGE on the window and the windows in its client area (the view):
+  // every frame drawn into any of them.
+  std::unique_ptr<PictureCount> countPictures() override;
   void moveTo(int x, int y) override { pointer_->moveTo(x, y); }
   void press() override { pointer_->press(); }
   void release() override { pointer_->release(); }
@@ -39,6 +43,9 @@ class X11Session final : public TestSession {
   std::unique_ptr<XDisplay> display_;
   std::unique_ptr<Pointer> pointer_;
   xcb_window_t window_ = XCB_NONE;
+  std::unique_ptr<OtherWindow> patch_;
+  Rect patchArea_;
+  Rgb patchColour_ = 0;
 };
 
 }  // namespace lupe::e2e
