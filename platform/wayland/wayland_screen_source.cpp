@@ -59,6 +59,7 @@ int WaylandScreenSource::eventDescriptor() const { return streams_->eventDescrip
 void WaylandScreenSource::dispatch() {
   streams_->dispatch();
   streams_->finishReading();
+  if (readsEnd_) g_source_remove(std::exchange(readsEnd_, 0u));  // over already
 }
 
 void WaylandScreenSource::checkPictures() {
@@ -67,8 +68,10 @@ void WaylandScreenSource::checkPictures() {
 }
 
 // The look's reads end with the tick that made them: once the event loop
-// runs again, new pictures may take the place of the ones read.
-void WaylandScreenSource::endReadsAfterTick() {
+// runs again, new pictures may take the place of the ones read. A look
+// read later still (a redraw outside the ticks) reads the newest pictures.
+void WaylandScreenSource::beginReads() {
+  streams_->dispatch();
   if (readsEnd_) return;
   readsEnd_ = g_idle_add_full(
       G_PRIORITY_DEFAULT,
@@ -81,9 +84,12 @@ void WaylandScreenSource::endReadsAfterTick() {
       this, nullptr);
 }
 
+void WaylandScreenSource::keepReadsOpen() {
+  if (!readsEnd_) beginReads();
+}
+
 ScreenLook WaylandScreenSource::look() {
-  streams_->dispatch();
-  endReadsAfterTick();
+  beginReads();
   ScreenLook look{streams_->pointer(), bounds_, {}, this};
   for (const MonitorFrame& frame : streams_->frames()) look.bounds = enclosing(look.bounds, frame.area);
   takeChanges(look.changes);
@@ -104,6 +110,7 @@ void WaylandScreenSource::fingerprintRead(const PixelRect& area) {
 }
 
 bool WaylandScreenSource::read(const PixelRect& area, RasterView out) {
+  keepReadsOpen();
   out.fill(kBlack);
   fingerprintRead(area);
   for (const MonitorFrame& frame : streams_->frames()) {
@@ -119,6 +126,7 @@ bool WaylandScreenSource::read(const PixelRect& area, RasterView out) {
 }
 
 bool WaylandScreenSource::readInPlace(const PixelRect& area, ConstRasterView& out) {
+  keepReadsOpen();
   const MonitorFrame* frame = frameHolding(area);
   if (!frame) return false;
   seen_.fingerprint(area, frame->area, frame->pixels);

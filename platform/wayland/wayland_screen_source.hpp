@@ -56,7 +56,8 @@ class WaylandScreenSource final : public ScreenSource, private ScreenPixels {
   const MonitorFrame* frameHolding(const PixelRect& area) const;
   void fingerprintRead(const PixelRect& area);
   void takeChanges(ChangedArea& into);
-  void endReadsAfterTick();
+  void beginReads();
+  void keepReadsOpen();
 
   EndingSink ended_;
   std::vector<SessionScreen> screens_;
