@@ -128,15 +128,20 @@ void WaylandDesktop::tap(uint32_t keysym) {
   call("Key", g_variant_new("(ub)", keysym, FALSE));
 }
 
-Image WaylandDesktop::screen() {
+Image WaylandDesktop::screen() { return screen(bounds()); }
+
+Image WaylandDesktop::screen(const Rect& area) {
   beginReading();
-  const Rect all = bounds();
-  Image image(all.width, all.height);
-  for (const wayland::MonitorFrame& frame : streams_->frames())
-    for (int y = 0; y < frame.area.height; ++y)
-      for (int x = 0; x < frame.area.width; ++x)
-        image.set(frame.area.x - all.x + x, frame.area.y - all.y + y,
-                  frame.pixels.row(y)[x] & 0xffffffu);
+  Image image(area.width, area.height);
+  for (const wayland::MonitorFrame& frame : streams_->frames()) {
+    const int left = std::max(area.x, frame.area.x), top = std::max(area.y, frame.area.y);
+    const int right = std::min(area.x + area.width, frame.area.x + frame.area.width);
+    const int bottom = std::min(area.y + area.height, frame.area.y + frame.area.height);
+    for (int y = top; y < bottom; ++y) {
+      const Pixel* row = frame.pixels.row(y - frame.area.y) - frame.area.x;
+      for (int x = left; x < right; ++x) image.set(x - area.x, y - area.y, row[x] & 0xffffffu);
+    }
+  }
   streams_->finishReading();
   return image;
 }

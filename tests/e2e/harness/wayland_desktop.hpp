@@ -49,6 +49,7 @@ class WaylandDesktop {
   // The screen as the compositor last showed it; black off the monitors and
   // where no picture came yet.
   Image screen();
+  Image screen(const Rect& area);  // only that part, black off the monitors
   // The screen cast itself, for a meter that follows every picture.
   wayland::MonitorStreams& streams() { return *streams_; }
   // Hands each new picture of a monitor to `seen` from now on (nullptr:

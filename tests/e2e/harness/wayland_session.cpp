@@ -126,15 +126,7 @@ WaylandSession::~WaylandSession() {
   if (!patch_.empty() && patternWindow()) patternWindow()->writeLine("patch 0 0 0 0 000000");
 }
 
-Image WaylandSession::read(const Rect& area) {
-  const Image all = desktop_.screen();
-  const Rect screen = desktop_.bounds();
-  Image part(area.width, area.height);
-  for (int y = 0; y < area.height; ++y)
-    for (int x = 0; x < area.width; ++x)
-      part.set(x, y, all.at(area.x - screen.x + x, area.y - screen.y + y));
-  return part;
-}
+Image WaylandSession::read(const Rect& area) { return desktop_.screen(area); }
 
 // The pattern repaints itself now and then, which also brings a new screen
 // cast its first pictures.
