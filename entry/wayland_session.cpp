@@ -1,11 +1,13 @@
 // The Wayland session: the monitors' pictures and the pointer through the
 // desktop's screen-cast portal and PipeWire, the window on Qt's Wayland
 // platform.
+#include <chrono>
 #include <memory>
 #include <vector>
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 #include "entry/session_ending.hpp"
 #include "entry/sessions.hpp"
@@ -28,6 +30,19 @@ std::vector<wayland::SessionScreen> sessionScreens() {
   return screens;
 }
 
+// How long an ending heard from the screen cast waits, once the compositor
+// no longer answers, for Qt to report the lost connection.
+constexpr std::chrono::seconds kQtsTurn{2};
+
+// A compositor that dies takes its streams and its portal session with it,
+// and PipeWire may tell of the stream before Qt tells of the connection.
+// The compositor gone is then what the user must hear: Qt's report ends
+// the program, and the screen cast's ending stands only should it not come.
+void screenCastEnded(SessionEnding& ending, Ending why) {
+  if (wayland::compositorProblem().empty()) return ending.end(std::move(why));
+  QTimer::singleShot(kQtsTurn, [&ending, why] { ending.end(why); });
+}
+
 class WaylandSession final : public SessionKind {
  public:
   const char* qtPlatform() const override { return "wayland"; }
@@ -35,7 +50,7 @@ class WaylandSession final : public SessionKind {
 
   void openScreen(SessionEnding& ending, std::function<void()> ready) override {
     screen_ = std::make_unique<wayland::WaylandScreenSource>(
-        [&ending](Ending why) { ending.end(std::move(why)); }, sessionScreens());
+        [&ending](Ending why) { screenCastEnded(ending, std::move(why)); }, sessionScreens());
     screen_->open(std::move(ready));
   }
 
