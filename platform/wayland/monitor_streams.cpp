@@ -9,11 +9,11 @@
 
 #include <cerrno>
 #include <cstring>
-#include <deque>
 #include <mutex>
 #include <utility>
 
 #include "platform/wayland/buffer_mapping.hpp"
+#include "platform/wayland/picture_handover.hpp"
 #include "platform/wayland/stream_buffers.hpp"
 #include "platform/wayland/stream_params.hpp"
 
@@ -50,18 +50,8 @@ struct MonitorStreams::Loop {
   }
 };
 
-// A stream's pictures live on two threads: they arrive on PipeWire's data
-// thread and are read on the caller's, from `dispatch` until
-// `finishReading`. Two rules of the compositor's side shape what follows.
-// It takes its buffers in turn and drops the picture it meant to send when
-// the next one in turn is one we still keep (mutter and KWin do not try
-// again): so we keep the picture read (`held`) and, while a read goes on,
-// the newest picture (`arrived`), and copy the held one out before the
-// compositor comes round to it (the pointer moving over a still screen
-// sends buffers without pictures). And PipeWire 0.3 hands back one buffer
-// per picture received, so a buffer we return beside another in one cycle
-// waits, and a picture sent in it meanwhile is lost: buffers we are done
-// with (`spare`) go back one per cycle, from the data thread alone.
+// A stream: its pictures handed over between PipeWire's data thread and
+// the caller's (see picture_handover.hpp), with what came with them.
 struct MonitorStreams::Stream {
   struct PointerReport {
     std::optional<PointApi> at;  // on the desktop; none: not on this monitor
@@ -80,16 +70,7 @@ struct MonitorStreams::Stream {
   PointerReport pointer;              // the last one taken
 
   std::mutex lock;  // guards what follows
-  bool reading = false;
-  pw_buffer* held = nullptr;     // the picture read
-  pw_buffer* arrived = nullptr;  // a newer one, come during a read
-  std::deque<pw_buffer*> spare;  // to give back, one per cycle
-  Raster copy;                   // the picture read, when given back
-  bool readingCopy = false;      // whether `copy` holds it
-  unsigned buffers = 0;          // as many as the compositor takes in turn
-  unsigned sinceHeld = 0;        // buffers it sent since it sent `held`
-  uint64_t pictures = 0;         // taken in so far
-  uint64_t heldPicture = 0;      // the number of the one read
+  PictureHandover pictures;
   spa_rectangle size{};
   bool shown = false;  // a picture has arrived since the format was set
   ChangedArea arrivedDamage;
@@ -118,8 +99,8 @@ struct MonitorStreams::Stream {
   void stateChanged(pw_stream_state state, const char* error) {
     if (state != PW_STREAM_STATE_ERROR && state != PW_STREAM_STATE_UNCONNECTED) return;
     ended = true;
-    owner.end({kStreamEnded, describe(error && *error ? error : pw_stream_state_as_string(state)),
-               1});
+    owner.end(
+        {kStreamEnded, describe(error && *error ? error : pw_stream_state_as_string(state)), 1});
   }
 
   void paramChanged(uint32_t id, const spa_pod* param) {
@@ -131,7 +112,7 @@ struct MonitorStreams::Stream {
       const std::lock_guard<std::mutex> guard(lock);
       size = raw.size;
       shown = false;  // the next picture counts whole
-      readingCopy = false;
+      pictures.formatChanged();
     }
 
     uint8_t memory[1024];
@@ -143,70 +124,33 @@ struct MonitorStreams::Stream {
 
   void added() {
     const std::lock_guard<std::mutex> guard(lock);
-    ++buffers;
+    pictures.added();
   }
 
   void removed(pw_buffer* buffer) {
     const std::lock_guard<std::mutex> guard(lock);
-    if (arrived == buffer) arrived = nullptr;
-    if (held == buffer) held = nullptr;
-    std::erase(spare, buffer);
-    --buffers;
+    pictures.removed(buffer);
   }
 
   // On the data thread: every buffer that came, the pointer from each one's
   // metadata (a move of the pointer alone comes as a buffer without a
-  // picture), a picture into its place, then one buffer given back.
+  // picture), a picture handed over, then one buffer given back.
   void process() {
     const std::lock_guard<std::mutex> guard(lock);
     while (pw_buffer* buffer = pw_stream_dequeue_buffer(stream)) {
-      const spa_buffer& b = *buffer->buffer;
-      reportPointer(b);
-      ++sinceHeld;
-      if (!pictureIn(b, size) || !bytesOf(*buffer)) {
-        spare.push_back(buffer);
-      } else {
-        addDamage(b);
-        ++pictures;
-        if (arrived) spare.push_back(arrived);
-        arrived = buffer;
-        if (!reading) hold();
-        owner.wake();
-      }
-      if (!reading) copyOutIfDue();
-      if (!spare.empty()) {
-        pw_stream_queue_buffer(stream, spare.front());
-        spare.pop_front();
-      }
+      reportPointer(*buffer->buffer);
+      const std::optional<ConstRasterView> picture = pixelsOf(*buffer);
+      if (picture) addDamage(*buffer->buffer);
+      if (pw_buffer* back = pictures.arrived(buffer, picture)) pw_stream_queue_buffer(stream, back);
+      if (picture) owner.wake();
     }
   }
 
-  // Under `lock`, outside reads: the newest picture becomes the one read.
-  void hold() {
-    if (!arrived) return;
-    if (held) spare.push_back(held);
-    held = std::exchange(arrived, nullptr);
-    heldPicture = pictures;
-    readingCopy = false;
-    sinceHeld = 0;
-  }
-
-  // Under `lock`, outside reads: the held picture copied and given up a
-  // few pictures before the compositor comes round to it again.
-  void copyOutIfDue() {
-    if (!held || sinceHeld + 3 < buffers) return;
-    if (const std::optional<ConstRasterView> picture = pixelsOf(held)) {
-      copy.resize(picture->width, picture->height, kBlack);
-      copyPixels(*picture, copy.view());
-      readingCopy = true;
-    }
-    spare.push_back(std::exchange(held, nullptr));
-  }
-
-  std::optional<ConstRasterView> pixelsOf(pw_buffer* buffer) const {
-    const std::optional<PictureLayout> layout = pictureIn(*buffer->buffer, size);
-    if (!layout) return std::nullopt;
-    return ConstRasterView(reinterpret_cast<const Pixel*>(bytesOf(*buffer) + layout->offset),
+  std::optional<ConstRasterView> pixelsOf(const pw_buffer& buffer) const {
+    const std::optional<PictureLayout> layout = pictureIn(*buffer.buffer, size);
+    const uint8_t* bytes = bytesOf(buffer);
+    if (!layout || !bytes) return std::nullopt;
+    return ConstRasterView(reinterpret_cast<const Pixel*>(bytes + layout->offset),
                            static_cast<int32_t>(size.width), static_cast<int32_t>(size.height),
                            layout->strideBytes / 4);
   }
@@ -236,31 +180,23 @@ struct MonitorStreams::Stream {
   // what came with the pictures is taken. The picture read, if any.
   std::optional<MonitorFrame> beginReading() {
     const std::lock_guard<std::mutex> guard(lock);
-    reading = true;
-    hold();
+    const std::optional<ReadPicture> read = pictures.beginReading();
     damage.add(arrivedDamage);
     arrivedDamage.clear();
     pictureWithoutDamage = pictureWithoutDamage || std::exchange(arrivedWithoutDamage, false);
     if (arrivedPointer) pointer = *std::exchange(arrivedPointer, std::nullopt);
-    if (ended) return std::nullopt;
-    if (held) {
-      if (const std::optional<ConstRasterView> pixels = pixelsOf(held))
-        return MonitorFrame{area(size), *pixels, heldPicture};
-    }
-    if (readingCopy) return MonitorFrame{area(size), copy.view(), heldPicture};
-    return std::nullopt;
+    if (ended || !read) return std::nullopt;
+    return MonitorFrame{area(size), read->pixels, read->number};
   }
 
   void finishReading() {
     const std::lock_guard<std::mutex> guard(lock);
-    reading = false;
-    hold();
-    copyOutIfDue();
+    pictures.finishReading();
   }
 
   bool hasPicture() {
     const std::lock_guard<std::mutex> guard(lock);
-    return !ended && (held || arrived || readingCopy);
+    return !ended && pictures.hasPicture();
   }
 };
 
@@ -335,10 +271,10 @@ std::unique_ptr<MonitorStreams> MonitorStreams::open(int remote,
   }();
   for (const MonitorStream& place : streams) {
     auto stream = std::make_unique<Stream>(*self, place);
-    stream->stream = pw_stream_new(
-        loop.core, "tevka-lupe",
-        pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY, "Capture",
-                          PW_KEY_MEDIA_ROLE, "Screen", nullptr));
+    stream->stream =
+        pw_stream_new(loop.core, "tevka-lupe",
+                      pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY,
+                                        "Capture", PW_KEY_MEDIA_ROLE, "Screen", nullptr));
     if (!stream->stream) {
       self->end(noPipeWire(stream->describe(std::strerror(errno))));
       return nullptr;
@@ -391,9 +327,9 @@ void MonitorStreams::choosePointer() {
   for (const auto& stream : streams_) {
     const Stream::PointerReport& report = stream->pointer;
     if (!report.at) continue;
-    const bool better = !chosen || (report.insideMonitor != chosen->insideMonitor
-                                        ? report.insideMonitor
-                                        : report.order > chosen->order);
+    const bool better =
+        !chosen || (report.insideMonitor != chosen->insideMonitor ? report.insideMonitor
+                                                                  : report.order > chosen->order);
     if (better) chosen = &report;
   }
   if (chosen) pointer_ = chosen->at;
@@ -410,7 +346,8 @@ std::string MonitorStreams::withoutPictures() const {
   for (const auto& stream : streams_) {
     if (stream->hasPicture()) continue;
     if (!list.empty()) list += "; ";
-    list += stream->describe(pw_stream_state_as_string(pw_stream_get_state(stream->stream, nullptr)));
+    list +=
+        stream->describe(pw_stream_state_as_string(pw_stream_get_state(stream->stream, nullptr)));
     list += ", kein Bild";
   }
   return list;
@@ -420,8 +357,7 @@ void MonitorStreams::takeDamage(ChangedArea& damage, std::vector<PixelRect>& wit
   for (const auto& stream : streams_) {
     damage.add(stream->damage);
     stream->damage.clear();
-    if (std::exchange(stream->pictureWithoutDamage, false))
-      withoutDamage.push_back(stream->area());
+    if (std::exchange(stream->pictureWithoutDamage, false)) withoutDamage.push_back(stream->area());
   }
 }
 

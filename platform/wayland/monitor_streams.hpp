@@ -34,7 +34,7 @@ struct MonitorFrame {
 // at the frames, which it reads until `finishReading`. Pictures are taken
 // in as they arrive, on PipeWire's data thread, and read in place: a
 // compositor whose buffers we kept too long would drop pictures, the last
-// of a burst among them (see monitor_streams.cpp).
+// of a burst among them (see picture_handover.hpp).
 class MonitorStreams {
  public:
   // Connects through the portal's PipeWire remote (`remote`, taken over;
