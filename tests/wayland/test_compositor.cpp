@@ -8,12 +8,10 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <algorithm>
-#include <cmath>
-#include <optional>
-#include <thread>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
+#include <thread>
 
 #include "harness/pixels.hpp"
 #include "platform/raster/changed_area.hpp"
@@ -22,30 +20,30 @@ namespace lupe::wayland::test {
 namespace {
 
 constexpr int kMostDamageRegions = 16;
-constexpr int32_t kCursorPicture = 24;
-constexpr std::chrono::milliseconds kFrame{8};  // the pointer's picture, hot spot at its top left
-
-int32_t scaledDown(int32_t v, double scale) { return static_cast<int32_t>(std::lround(v / scale)); }
+constexpr std::chrono::milliseconds kFrame{8};
 
 }  // namespace
 
 struct TestCompositor::Monitor {
   Impl& owner;
+  size_t index;  // in the row's monitors
   PixelRect area;
   pw_stream* stream = nullptr;
   spa_hook listener{};
   bool streaming = false;
   bool registered = false;  // the daemon has given its node an id
   bool sentFirst = false;
-  double scale = 1;
   unsigned buffers = 0;  // as PipeWire gave them
   std::chrono::steady_clock::time_point lastSent;
 
-  Monitor(Impl& o, const PixelRect& a) : owner(o), area(a) {}
+  Monitor(Impl& o, size_t i, const PixelRect& a) : owner(o), index(i), area(a) {}
 };
 
 struct TestCompositor::Impl {
-  CompositorRow row;
+  explicit Impl(const CompositorRow& r) : row(r), layout(row) {}
+
+  const CompositorRow row;
+  const CompositorLayout layout;  // of `row`
   pw_thread_loop* loop = nullptr;
   pw_context* context = nullptr;
   pw_core* core = nullptr;
@@ -95,41 +93,11 @@ struct TestCompositor::Impl {
     pw_stream_queue_buffer(monitor.stream, buffer);
   }
 
-  // The desktop as the compositor lays it out: in logical units where the
-  // row's positions are logical, each monitor `scale` pixels a unit.
-  double layoutScale() const {
-    double largest = 1;
-    for (const auto& monitor : monitors) largest = std::max(largest, monitor->scale);
-    return row.logicalPositions ? largest : 1;
-  }
-  double logicalX(const Monitor& m) const { return m.area.x / layoutScale(); }
-  double logicalY(const Monitor& m) const { return m.area.y / layoutScale(); }
-
-  // The pointer's hot spot in `monitor`'s pixels, as the compositor tells
-  // it: from its place in the layout, so that a monitor it is not on but
-  // touches (Plasma 6 tells those) gets a position outside itself.
-  std::optional<PointApi> pointerOn(const Monitor& monitor) const {
-    const Monitor* under = nullptr;
-    for (const auto& m : monitors)
-      if (!intersection({pointer.x, pointer.y, 1, 1}, m->area).empty()) under = m.get();
-    if (!under) return std::nullopt;
-    const double x = logicalX(*under) + (pointer.x - under->area.x) / under->scale,
-                 y = logicalY(*under) + (pointer.y - under->area.y) / under->scale;
-    const double left = logicalX(monitor), top = logicalY(monitor),
-                 right = left + monitor.area.width / monitor.scale,
-                 bottom = top + monitor.area.height / monitor.scale;
-    const double reach = row.pointerOnTouchingMonitors ? kCursorPicture : 0;
-    if (&monitor != under && (x + reach <= left || x >= right || y + reach <= top || y >= bottom))
-      return std::nullopt;
-    return PointApi{static_cast<int32_t>(std::floor((x - left) * monitor.scale)),
-                    static_cast<int32_t>(std::floor((y - top) * monitor.scale))};
-  }
-
   void tellPointer(const Monitor& monitor, spa_buffer& b) {
     auto* cursor = static_cast<spa_meta_cursor*>(
         spa_buffer_find_meta_data(&b, SPA_META_Cursor, sizeof(spa_meta_cursor)));
     if (!cursor) return;
-    const std::optional<PointApi> at = pointerOn(monitor);
+    const std::optional<PointApi> at = layout.pointerOn(monitor.index, pointer);
     cursor->id = at ? 1 : 0;
     cursor->flags = 0;
     cursor->position.x = at ? at->x : -1;
@@ -169,18 +137,18 @@ struct TestCompositor::Impl {
   }
 };
 
-TestCompositor::TestCompositor(const CompositorRow& row) : impl_(std::make_unique<Impl>()) {
+TestCompositor::TestCompositor(const CompositorRow& row) : impl_(std::make_unique<Impl>(row)) {
   Impl& impl = *impl_;
-  impl.row = row;
   for (const PixelRect& area : row.monitors) impl.desktop = enclosing(impl.desktop, area);
   impl.canvas = Raster(impl.desktop.width, impl.desktop.height, kBlack);
   for (int32_t y = 0; y < impl.desktop.height; ++y)
     for (int32_t x = 0; x < impl.desktop.width; ++x)
-      impl.canvas.view().row(y)[x] = 0xff000000u | e2e::patternColour(impl.desktop.x + x,
-                                                                      impl.desktop.y + y);
+      impl.canvas.view().row(y)[x] =
+          0xff000000u | e2e::patternColour(impl.desktop.x + x, impl.desktop.y + y);
   pw_init(nullptr, nullptr);
   impl.loop = pw_thread_loop_new("test-compositor", nullptr);
-  impl.context = impl.loop ? pw_context_new(pw_thread_loop_get_loop(impl.loop), nullptr, 0) : nullptr;
+  impl.context =
+      impl.loop ? pw_context_new(pw_thread_loop_get_loop(impl.loop), nullptr, 0) : nullptr;
   if (!impl.context || pw_thread_loop_start(impl.loop) < 0)
     throw std::runtime_error("test compositor: no PipeWire loop");
   pw_thread_loop_lock(impl.loop);
@@ -208,12 +176,10 @@ TestCompositor::TestCompositor(const CompositorRow& row) : impl_(std::make_uniqu
       const spa_pod* params[4];
       uint32_t n = 0;
       params[n++] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
-          &builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers,
-          SPA_PARAM_BUFFERS_buffers,
+          &builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_buffers,
           SPA_POD_CHOICE_RANGE_Int(row.buffers, row.leastBuffers, row.mostBuffers),
-          SPA_PARAM_BUFFERS_blocks, SPA_POD_Int(1),
-          SPA_PARAM_BUFFERS_size, SPA_POD_Int(stride * monitor->area.height),
-          SPA_PARAM_BUFFERS_stride, SPA_POD_Int(stride),
+          SPA_PARAM_BUFFERS_blocks, SPA_POD_Int(1), SPA_PARAM_BUFFERS_size,
+          SPA_POD_Int(stride * monitor->area.height), SPA_PARAM_BUFFERS_stride, SPA_POD_Int(stride),
           SPA_PARAM_BUFFERS_dataType, SPA_POD_CHOICE_FLAGS_Int(1 << SPA_DATA_MemFd)));
       params[n++] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
           &builder, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type,
@@ -257,8 +223,7 @@ TestCompositor::TestCompositor(const CompositorRow& row) : impl_(std::make_uniqu
     return e;
   }();
   for (const PixelRect& area : row.monitors) {
-    auto monitor = std::make_unique<Monitor>(impl, area);
-    if (impl.monitors.size() < row.scales.size()) monitor->scale = row.scales[impl.monitors.size()];
+    auto monitor = std::make_unique<Monitor>(impl, impl.monitors.size(), area);
     monitor->stream = pw_stream_new(impl.core, "lupe-test-monitor",
                                     pw_properties_new(PW_KEY_MEDIA_CLASS, "Video/Source", nullptr));
     pw_stream_add_listener(monitor->stream, &monitor->listener, &events, monitor.get());
@@ -267,17 +232,16 @@ TestCompositor::TestCompositor(const CompositorRow& row) : impl_(std::make_uniqu
     spa_rectangle size{static_cast<uint32_t>(area.width), static_cast<uint32_t>(area.height)};
     spa_fraction variable{0, 1}, fastest{60, 1}, least{1, 1};
     const spa_pod* format = static_cast<const spa_pod*>(spa_pod_builder_add_object(
-        &builder, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat,
-        SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video),
-        SPA_FORMAT_mediaSubtype, SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw),
-        SPA_FORMAT_VIDEO_format, SPA_POD_Id(SPA_VIDEO_FORMAT_BGRx),
-        SPA_FORMAT_VIDEO_size, SPA_POD_Rectangle(&size),
-        SPA_FORMAT_VIDEO_framerate, SPA_POD_Fraction(&variable),
-        SPA_FORMAT_VIDEO_maxFramerate, SPA_POD_CHOICE_RANGE_Fraction(&fastest, &least, &fastest)));
-    pw_stream_connect(monitor->stream, PW_DIRECTION_OUTPUT, PW_ID_ANY,
-                      static_cast<pw_stream_flags>(PW_STREAM_FLAG_DRIVER |
-                                                   PW_STREAM_FLAG_ALLOC_BUFFERS),
-                      &format, 1);
+        &builder, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat, SPA_FORMAT_mediaType,
+        SPA_POD_Id(SPA_MEDIA_TYPE_video), SPA_FORMAT_mediaSubtype,
+        SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), SPA_FORMAT_VIDEO_format,
+        SPA_POD_Id(SPA_VIDEO_FORMAT_BGRx), SPA_FORMAT_VIDEO_size, SPA_POD_Rectangle(&size),
+        SPA_FORMAT_VIDEO_framerate, SPA_POD_Fraction(&variable), SPA_FORMAT_VIDEO_maxFramerate,
+        SPA_POD_CHOICE_RANGE_Fraction(&fastest, &least, &fastest)));
+    pw_stream_connect(
+        monitor->stream, PW_DIRECTION_OUTPUT, PW_ID_ANY,
+        static_cast<pw_stream_flags>(PW_STREAM_FLAG_DRIVER | PW_STREAM_FLAG_ALLOC_BUFFERS), &format,
+        1);
     impl.monitors.push_back(std::move(monitor));
   }
   // The portal describes the streams by their nodes' ids.
@@ -315,8 +279,7 @@ std::vector<PortalStream> TestCompositor::described() const {
     PortalStream stream{pw_stream_get_node_id(monitor->stream), std::nullopt, monitor->area.width,
                         monitor->area.height};
     if (impl_->row.portalGivesPosition)
-      stream.position = PointApi{static_cast<int32_t>(std::lround(impl_->logicalX(*monitor))),
-                                 static_cast<int32_t>(std::lround(impl_->logicalY(*monitor)))};
+      stream.position = impl_->layout.portalPosition(monitor->index);
     streams.push_back(stream);
   }
   pw_thread_loop_unlock(impl_->loop);
@@ -325,12 +288,8 @@ std::vector<PortalStream> TestCompositor::described() const {
 
 std::vector<SessionScreen> TestCompositor::screens() const {
   std::vector<SessionScreen> screens;
-  for (const auto& m : impl_->monitors)
-    screens.push_back({"Virtual-" + std::to_string(screens.size() + 1),
-                       {static_cast<int32_t>(std::lround(impl_->logicalX(*m))),
-                        static_cast<int32_t>(std::lround(impl_->logicalY(*m))),
-                        scaledDown(m->area.width, m->scale), scaledDown(m->area.height, m->scale)},
-                       m->scale});
+  for (const auto& monitor : impl_->monitors)
+    screens.push_back(impl_->layout.screen(monitor->index));
   return screens;
 }
 

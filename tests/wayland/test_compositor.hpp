@@ -5,29 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "compositor_row.hpp"
 #include "platform/raster/raster.hpp"
 #include "platform/wayland/stream_placement.hpp"
 
 namespace lupe::wayland::test {
-
-// How one desktop's compositor sends its monitors' screen-cast streams, as
-// its sources show it: one row of the test compositor's table.
-struct CompositorRow {
-  enum class Damage { None, WholeMonitor, Regions };
-  enum class PointerOnly { SizeZero, SizeZeroCorrupted, CorruptedWithSize };
-
-  std::string name;
-  Damage damage = Damage::None;
-  bool resendsWithEmptyDamage = false;   // whole pictures again, with an empty damage list
-  PointerOnly pointerOnly = PointerOnly::SizeZero;
-  bool pointerOnTouchingMonitors = false;  // told to every stream its picture touches
-  int cursorSide = 384;                    // the cursor bitmap it asks room for
-  int buffers = 16, leastBuffers = 2, mostBuffers = 16;
-  bool portalGivesPosition = true;
-  bool logicalPositions = false;  // the portal's positions logical, as KWin's
-  std::vector<PixelRect> monitors;  // where they lie, in the streams' pixels
-  std::vector<double> scales;       // each monitor's, 1 where none is given
-};
 
 // A compositor of the tests' own: one PipeWire stream per monitor of a row,
 // producing through the session's PipeWire daemon on a thread of its own,
