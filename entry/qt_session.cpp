@@ -37,6 +37,7 @@ int runQtSession(std::unique_ptr<SessionKind> chosen, int argc, char** argv) {
     return 1;
   }
   setenv("QT_QPA_PLATFORM", chosen->qtPlatform(), 1);
+  chosen->configureQt();
   // A display that goes away must end us with our line, not a SIGPIPE.
   std::signal(SIGPIPE, SIG_IGN);
 

@@ -26,6 +26,8 @@ class SessionKind {
   // Before Qt starts, which would abort with a core dump without a display:
   // the German line why the display cannot be reached; empty when it can.
   virtual std::string displayProblem() const = 0;
+  // Just before Qt starts: the kind's own settings of Qt's platform.
+  virtual void configureQt() {}
   // Begins opening the screen; runs `ready`, at once or from the event
   // loop, once it can be read. What goes wrong, then or later, goes to
   // `ending`.

@@ -2,12 +2,16 @@
 // desktop's screen-cast portal and PipeWire, the window on Qt's Wayland
 // platform.
 #include <chrono>
+#include <cstdlib>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include <QGuiApplication>
+#include <QMessageLogContext>
 #include <QScreen>
 #include <QTimer>
+#include <QVersionNumber>
 
 #include "entry/session_ending.hpp"
 #include "entry/sessions.hpp"
@@ -43,10 +47,38 @@ void screenCastEnded(SessionEnding& ending, Ending why) {
   QTimer::singleShot(kQtsTurn, [&ending, why] { ending.end(why); });
 }
 
+// Our window paints with the processor alone, yet Qt 6.4 to 6.7 load the
+// graphics driver (Mesa's EGL, with LLVM some 50 MB) to ask whether they can
+// draw a window's frame, and draw none without it; 6.8 draws it all the
+// same. Where Qt draws no frame or draws it without, this process is offered
+// no EGL vendor: nothing of the driver is loaded, and Qt only says so.
+QtMessageHandler qtsOwnHandler = nullptr;
+
+void withoutTheDriversAbsence(QtMsgType type, const QMessageLogContext& context,
+                              const QString& message) {
+  if (context.category && std::string_view(context.category) == "qt.qpa.wayland" &&
+      message == QLatin1String("EGL not available"))
+    return;
+  if (qtsOwnHandler) qtsOwnHandler(type, context, message);
+}
+
+bool framesNeedNoDriver() {
+  return QVersionNumber::fromString(QLatin1String(qVersion())) >= QVersionNumber(6, 8) ||
+         wayland::compositorDrawsFrames();
+}
+
+void paintWithoutGraphicsDriver() {
+  setenv("__EGL_VENDOR_LIBRARY_FILENAMES", "/nonexistent/tevka-lupe-paints-without-egl.json", 1);
+  qtsOwnHandler = qInstallMessageHandler(withoutTheDriversAbsence);
+}
+
 class WaylandSession final : public SessionKind {
  public:
   const char* qtPlatform() const override { return "wayland"; }
   std::string displayProblem() const override { return wayland::compositorProblem(); }
+  void configureQt() override {
+    if (framesNeedNoDriver()) paintWithoutGraphicsDriver();
+  }
 
   void openScreen(SessionEnding& ending, std::function<void()> ready) override {
     screen_ = std::make_unique<wayland::WaylandScreenSource>(

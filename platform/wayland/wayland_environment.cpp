@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <wayland-client.h>
+
 namespace lupe::wayland {
 
 std::string compositorProblem() {
@@ -31,6 +33,24 @@ std::string compositorProblem() {
   if (fd >= 0) ::close(fd);
   if (answers) return {};
   return "Tevka - Lupe: Keine Verbindung zum Wayland-Compositor „" + display + "“ möglich.";
+}
+
+bool compositorDrawsFrames() {
+  wl_display* display = wl_display_connect(nullptr);
+  if (!display) return false;
+  bool offered = false;
+  static const wl_registry_listener listener{
+      [](void* data, wl_registry*, uint32_t, const char* interface, uint32_t) {
+        if (std::strcmp(interface, "zxdg_decoration_manager_v1") == 0)
+          *static_cast<bool*>(data) = true;
+      },
+      [](void*, wl_registry*, uint32_t) {}};
+  wl_registry* registry = wl_display_get_registry(display);
+  wl_registry_add_listener(registry, &listener, &offered);
+  wl_display_roundtrip(display);
+  wl_registry_destroy(registry);
+  wl_display_disconnect(display);
+  return offered;
 }
 
 }  // namespace lupe::wayland

@@ -8,4 +8,8 @@ namespace lupe::wayland {
 // when it does; otherwise one German sentence for the user.
 std::string compositorProblem();
 
+// Whether the compositor draws the frames of windows that leave them to it
+// (it offers xdg-decoration): then Qt draws none of its own.
+bool compositorDrawsFrames();
+
 }  // namespace lupe::wayland

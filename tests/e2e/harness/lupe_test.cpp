@@ -28,7 +28,7 @@ void LupeOnScreen::SetUp() {
 }
 
 void LupeOnScreen::TearDown() {
-  if (HasFailure() && session_) {
+  if ((HasFailure() || std::getenv("LUPE_E2E_SCREENSHOTS")) && session_) {
     const std::string path = screenshotPath("screen");
     try {
       if (writePpm(session_->read(session_->screenRect()), path))
