@@ -2,13 +2,15 @@
 # Measures a magnifier from outside on a private Xvfb (1280 x 1024) with
 # openbox: the default window at zoom 3 with the screen and the pointer
 # still, with a 64 x 64 square under the pointer changing its colour 60
-# times a second, and with the pointer moving every 25 ms; maximised at
-# zoom 1 with the pointer moving, and at zoom 10 with the square changing.
+# times a second, and with the pointer moving every 25 ms; maximised with
+# the pointer moving at zoom 3 and at zoom 1, and at zoom 10 with the square
+# changing. --comparable measures only the cases at zoom 3, those that
+# wayland_bench.sh measures too.
 # For each it prints the frames shown per second (X DAMAGE), the program's
 # own CPU and the X server's (per frame and per 25 ms), the program's peak
 # resident memory and, with the square, the latency from a change of the
 # screen under the pointer to the window showing it (see view_meter.cpp).
-#   bench/view_bench.sh [--seconds S] [--changes N] [--keys KEYS] [-- COMMAND ...]
+#   bench/view_bench.sh [--seconds S] [--changes N] [--keys KEYS] [--comparable] [-- COMMAND ...]
 # Without a command it measures build/tevka-lupe, setting the zoom with its
 # slider. Another magnifier's command may use {zoom} and its source area
 # centred on the pointer, {sw}x{sh}+{sx}+{sy}, for example
@@ -20,12 +22,14 @@ cd "$(dirname "$0")/.."
 seconds=8
 changes=300
 keys=""
+comparable=no
 while [ $# -gt 0 ] && [ "$1" != "--" ]; do
   case $1 in
     --seconds) seconds=$2; shift 2 ;;
     --changes) changes=$2; shift 2 ;;
     --keys) keys=$2; shift 2 ;;
-    *) echo "usage: $0 [--seconds S] [--changes N] [-- COMMAND ...]" >&2; exit 2 ;;
+    --comparable) comparable=yes; shift ;;
+    *) echo "usage: $0 [--seconds S] [--changes N] [--keys KEYS] [--comparable] [-- COMMAND ...]" >&2; exit 2 ;;
   esac
 done
 [ "${1:-}" = "--" ] && shift
@@ -34,8 +38,10 @@ command=("$@")
 
 if [ -z "${INSIDE_DISPLAY:-}" ]; then
   # Always a private display: nothing else draws while we measure.
+  options=(--seconds "$seconds" --changes "$changes" --keys "$keys")
+  [ "$comparable" = yes ] && options+=(--comparable)
   INSIDE_DISPLAY=1 exec env -u DISPLAY bash scripts/with-display.sh bash "$0" \
-    --seconds "$seconds" --changes "$changes" --keys "$keys" -- "${command[@]}"
+    "${options[@]}" -- "${command[@]}"
 fi
 
 meter=build/bench/view_meter
@@ -94,5 +100,7 @@ echo "# ${command[*]} on $(xdpyinfo | awk '/dimensions/ {print $2}'), $seconds s
 run_case "still, window, zoom 3" 3 719 340 no still no
 run_case "square, window, zoom 3" 3 719 340 no square yes
 run_case "moving, window, zoom 3" 3 719 340 no moving no
+run_case "moving, maximised, zoom 3" 3 1280 1024 yes moving no
+[ "$comparable" = yes ] && exit
 run_case "moving, maximised, zoom 1" 1 1280 1024 yes moving no
 run_case "square, maximised, zoom 10" 10 1280 1024 yes square yes

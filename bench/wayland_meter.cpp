@@ -6,10 +6,12 @@
 // COMMAND, finds its window (where the screen leaves the pattern) and
 // reports over S seconds: the frames it shows per second (its client area
 // changing from one cast picture to the next), its own CPU and the
-// compositor's, per frame and per 25 ms, its peak resident memory; then, N
-// times, the latency from a change of the square's colour to the view
-// showing it. The scene while the CPU is measured: all still, the square
-// changing its colour 60 times a second, or the pointer moving every 25 ms.
+// compositor's, per frame and per 25 ms; then, N times, the latency from a
+// change of the square's colour to the view showing it; last its peak
+// resident memory, its locked memory and where its resident memory lies at
+// the end (see smaps_breakdown.hpp). The scene while the CPU is measured:
+// all still, the square changing its colour 60 times a second, or the
+// pointer moving every 25 ms.
 // Maximised (by a double-click on its view, as a user would) the window
 // covers the square: the view shows the magnifier itself, and no latency.
 #include <poll.h>
@@ -21,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <optional>
 #include <random>
 #include <string>
@@ -28,6 +31,7 @@
 #include <vector>
 
 #include "bench/measured_program.hpp"
+#include "bench/smaps_breakdown.hpp"
 #include "harness/lupe.hpp"
 #include "harness/poll.hpp"
 #include "harness/process.hpp"
@@ -153,8 +157,25 @@ class Meter {
     std::printf("\n");
   }
 
+  // The peak, and where the resident memory lies now, at the end of the case.
   void memory() {
-    std::printf("peak_rss_mb=%.1f\n", bench::statusKb(program_->pid(), "VmHWM") / 1024.0);
+    const int pid = program_->pid();
+    std::printf("peak_rss_mb=%.1f locked_mb=%.1f\n", bench::statusKb(pid, "VmHWM") / 1024.0,
+                bench::statusKb(pid, "VmLck") / 1024.0);
+    std::ifstream smaps("/proc/" + std::to_string(pid) + "/smaps");
+    const bench::ResidentMemory resident = bench::residentMemory(smaps);
+    long total = 0;
+    std::printf("rss_mb:");
+    for (int group = 0; group < bench::kMemoryGroups; ++group) {
+      std::printf(" %s=%.1f", bench::memoryGroupName(static_cast<bench::MemoryGroup>(group)),
+                  resident.kb[group] / 1024.0);
+      total += resident.kb[group];
+    }
+    std::printf(" total=%.1f\ngraphics_libraries=", total / 1024.0);
+    std::string libraries;
+    for (const std::string& library : resident.graphicsLibraries)
+      libraries += (libraries.empty() ? "" : ",") + library;
+    std::printf("%s\n", libraries.empty() ? "none" : libraries.c_str());
   }
 
  private:
