@@ -223,7 +223,12 @@ std::unique_ptr<MonitorStreams> MonitorStreams::open(int remote,
   // own thread receives to this loop, waking its descriptor, rather than
   // calling us on that thread.
   if (loop.loop) pw_loop_enter(loop.loop);
-  loop.context = loop.loop ? pw_context_new(loop.loop, nullptr, 0) : nullptr;
+  // PipeWire locks the buffers' metadata into memory for real-time readers,
+  // all of it resident: mutter's is mostly room for a cursor bitmap we never
+  // read. Unlocked, only the pages we read are resident.
+  loop.context = loop.loop ? pw_context_new(loop.loop,
+                                            pw_properties_new("mem.allow-mlock", "false", nullptr), 0)
+                           : nullptr;
   if (!loop.context) {
     if (remote >= 0) ::close(remote);
     self->end(noPipeWire(std::string("pw_context_new: ") + std::strerror(errno)));
