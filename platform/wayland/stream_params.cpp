@@ -14,18 +14,15 @@ constexpr int cursorMetaSize(int side) {
   return static_cast<int>(sizeof(spa_meta_cursor) + sizeof(spa_meta_bitmap)) + side * side * 4;
 }
 constexpr int kMostDamageRects = 16;
-constexpr int kMostBuffers = 16;
-constexpr uint32_t kPicturesPerSecond = 40;  // the tick's 25 ms
 
 }  // namespace
 
-// B, G, R, then alpha or padding: the bytes of our pixels. The tick looks 40
-// times a second: a compositor honouring the most pictures asked records no
-// more for us (mutter records the whole monitor for each).
+// B, G, R, then alpha or padding: the bytes of our pixels. No most pictures
+// a second: mutter 43 drops a move of the pointer that comes sooner than
+// that after the last buffer, and sends it no later.
 const spa_pod* videoFormats(spa_pod_builder& builder) {
   spa_rectangle size{1280, 1024}, least{1, 1}, most{16384, 16384};
   spa_fraction rate{0, 1}, slowest{0, 1}, fastest{1000, 1};
-  spa_fraction ticks{kPicturesPerSecond, 1}, fewest{1, 1};
   return static_cast<const spa_pod*>(spa_pod_builder_add_object(
       &builder, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat,
       SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video),
@@ -34,9 +31,9 @@ const spa_pod* videoFormats(spa_pod_builder& builder) {
       SPA_POD_CHOICE_ENUM_Id(3, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx,
                              SPA_VIDEO_FORMAT_BGRA),
       SPA_FORMAT_VIDEO_size, SPA_POD_CHOICE_RANGE_Rectangle(&size, &least, &most),
-      SPA_FORMAT_VIDEO_framerate, SPA_POD_CHOICE_RANGE_Fraction(&rate, &slowest, &fastest),
-      SPA_FORMAT_VIDEO_maxFramerate, SPA_POD_CHOICE_RANGE_Fraction(&ticks, &fewest, &ticks)));
+      SPA_FORMAT_VIDEO_framerate, SPA_POD_CHOICE_RANGE_Fraction(&rate, &slowest, &fastest)));
 }
+
 
 void bufferParams(spa_pod_builder& builder, const spa_pod* params[kBufferParams]) {
   // Shared memory only: read in place by the processor, no GPU needed. As
@@ -47,7 +44,7 @@ void bufferParams(spa_pod_builder& builder, const spa_pod* params[kBufferParams]
   // mutter 43 sent a new screen cast no first picture now and then.
   params[0] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
       &builder, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers,
-      SPA_PARAM_BUFFERS_buffers, SPA_POD_CHOICE_RANGE_Int(kMostBuffers, 2, kMostBuffers),
+      SPA_PARAM_BUFFERS_buffers, SPA_POD_CHOICE_RANGE_Int(16, 2, 16),
       SPA_PARAM_BUFFERS_dataType,
       SPA_POD_CHOICE_FLAGS_Int((1 << SPA_DATA_MemFd) | (1 << SPA_DATA_MemPtr))));
   params[1] = static_cast<const spa_pod*>(spa_pod_builder_add_object(

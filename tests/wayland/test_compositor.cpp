@@ -34,7 +34,6 @@ struct TestCompositor::Monitor {
   bool registered = false;  // the daemon has given its node an id
   bool sentFirst = false;
   unsigned buffers = 0;  // as PipeWire gave them
-  spa_fraction mostAsked{0, 1};  // pictures a second at most, as the reader asked
   std::chrono::steady_clock::time_point lastSent;
 
   Monitor(Impl& o, size_t i, const PixelRect& a) : owner(o), index(i), area(a) {}
@@ -170,8 +169,6 @@ TestCompositor::TestCompositor(const CompositorRow& row) : impl_(std::make_uniqu
     e.param_changed = [](void* data, uint32_t id, const spa_pod* param) {
       auto* monitor = static_cast<Monitor*>(data);
       if (id != SPA_PARAM_Format || !param) return;
-      spa_video_info_raw format{};
-      if (spa_format_video_raw_parse(param, &format) >= 0) monitor->mostAsked = format.max_framerate;
       const CompositorRow& row = monitor->owner.row;
       uint8_t memory[1024];
       spa_pod_builder builder = SPA_POD_BUILDER_INIT(memory, sizeof(memory));
@@ -355,13 +352,6 @@ void TestCompositor::endMonitor(size_t index) {
   pw_thread_loop_lock(impl_->loop);
   pw_stream_disconnect(impl_->monitors.at(index)->stream);
   pw_thread_loop_unlock(impl_->loop);
-}
-
-double TestCompositor::mostPicturesAsked(size_t index) const {
-  pw_thread_loop_lock(impl_->loop);
-  const spa_fraction most = impl_->monitors.at(index)->mostAsked;
-  pw_thread_loop_unlock(impl_->loop);
-  return most.denom ? static_cast<double>(most.num) / most.denom : 0;
 }
 
 unsigned TestCompositor::dropped() const {

@@ -39,8 +39,6 @@ class TestCompositor {
   void movePointer(int32_t x, int32_t y);
   // Ends monitor `index`'s stream, as when it is unplugged.
   void endMonitor(size_t index);
-  // The most pictures a second the reader of monitor `index` asked for.
-  double mostPicturesAsked(size_t index) const;
   // Pictures that found no free buffer and were not sent.
   unsigned dropped() const;
 
