@@ -38,12 +38,16 @@ std::vector<wayland::SessionScreen> sessionScreens() {
 // no longer answers, for Qt to report the lost connection.
 constexpr std::chrono::seconds kQtsTurn{2};
 
+// How long a compositor that is alive takes, at most, to answer a request.
+constexpr std::chrono::milliseconds kAnAnswersTime{500};
+
 // A compositor that dies takes its streams and its portal session with it,
 // and PipeWire may tell of the stream before Qt tells of the connection.
 // The compositor gone is then what the user must hear: Qt's report ends
 // the program, and the screen cast's ending stands only should it not come.
+// A dying compositor may still take a connection, so it must answer.
 void screenCastEnded(SessionEnding& ending, Ending why) {
-  if (wayland::compositorProblem().empty()) return ending.end(std::move(why));
+  if (wayland::compositorAnswers(kAnAnswersTime)) return ending.end(std::move(why));
   QTimer::singleShot(kQtsTurn, [&ending, why] { ending.end(why); });
 }
 
