@@ -16,6 +16,20 @@ void FormWidgets::build(Form& form, QWidget& window, QtBackend& backend) {
         showAllProperties(control, widget);
       },
       [this](const Control& container) { stack(container); });
+  fillAboveViews();
+}
+
+// A control over a view paints the whole of its rectangle, as a native
+// window does, rather than letting the view show through its corners.
+// Where Qt paints the view, this also spares the control a repaint on
+// every tick: Qt repaints no opaque sibling over a changed area.
+void FormWidgets::fillAboveViews() {
+  for (const auto& [control, widget] : widgets_) {
+    if (control->kind() != ControlKind::PictureBox) continue;
+    forEachAbove(*control, [this](const Control& above) {
+      if (QWidget* over = of(above)) over->setAutoFillBackground(true);
+    });
+  }
 }
 
 QWidget* FormWidgets::of(const Control& control) const {

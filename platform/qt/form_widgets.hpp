@@ -27,6 +27,7 @@ class FormWidgets {
 
  private:
   void stack(const Control& container);
+  void fillAboveViews();
 
   std::unordered_map<const Control*, QWidget*> widgets_;
 };
