@@ -1,6 +1,6 @@
 // The Wayland session: the monitors' pictures and the pointer through the
 // desktop's screen-cast portal and PipeWire, the window on Qt's Wayland
-// platform.
+// platform, each view on a subsurface of its own.
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -12,11 +12,15 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVersionNumber>
+#include <QWindow>
+#include <qpa/qplatformnativeinterface.h>
 
 #include "entry/session_ending.hpp"
 #include "entry/sessions.hpp"
+#include "platform/qt/qt_backend.hpp"
 #include "platform/wayland/wayland_environment.hpp"
 #include "platform/wayland/wayland_screen_source.hpp"
+#include "platform/wayland/wayland_view_output.hpp"
 
 namespace lupe {
 namespace {
@@ -76,6 +80,17 @@ void paintWithoutGraphicsDriver() {
   qtsOwnHandler = qInstallMessageHandler(withoutTheDriversAbsence);
 }
 
+// A view's subsurface, made on Qt's own connection to the compositor and
+// laid on the window's surface, whichever Qt has made last.
+std::unique_ptr<PlacedOutput> viewSurface(QWindow& window) {
+  QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
+  if (!native) return nullptr;
+  auto* display = static_cast<wl_display*>(native->nativeResourceForIntegration("wl_display"));
+  return wayland::WaylandViewOutput::open(display, [native, &window] {
+    return static_cast<wl_surface*>(native->nativeResourceForWindow("surface", &window));
+  });
+}
+
 class WaylandSession final : public SessionKind {
  public:
   const char* qtPlatform() const override { return "wayland"; }
@@ -94,6 +109,9 @@ class WaylandSession final : public SessionKind {
   int screenEvents() override { return screen_->eventDescriptor(); }
   void dispatchScreen() override { screen_->dispatch(); }
   void checkPictures() override { screen_->checkPictures(); }
+  void wire(qt::QtBackend& toolkit, FormRuntime&, SessionEnding&) override {
+    toolkit.showViewsOnSurfaces(viewSurface);
+  }
 
  private:
   std::unique_ptr<wayland::WaylandScreenSource> screen_;

@@ -10,9 +10,10 @@ program=(
   qt6-base-dev
   # the X11 session: xcb with MIT-SHM, RandR, Xinerama and DAMAGE
   libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xinerama0-dev libxcb-damage0-dev
-  # the Wayland session: Qt's Wayland platform, the portal (GIO), PipeWire
-  # and the compositor's own protocol
-  qt6-wayland libglib2.0-dev libpipewire-0.3-dev libwayland-dev
+  # the Wayland session: Qt's Wayland platform and its connection (Qt's
+  # private headers), the portal (GIO), PipeWire and the compositor's own
+  # protocol
+  qt6-wayland qt6-base-private-dev libglib2.0-dev libpipewire-0.3-dev libwayland-dev
   # fonts the window names, or their fontconfig substitutes
   fonts-dejavu-core fonts-liberation2 fontconfig
 )

@@ -58,4 +58,12 @@ void FormWidgets::showViewsThrough(const Control& container, const FrameOutputs&
   }
 }
 
+void FormWidgets::showViewsOnSurfaces(const Control& container, const PlacedOutputs& outputs) {
+  for (const Control* child : container.children()) {
+    if (child->kind() == ControlKind::PictureBox)
+      if (QWidget* widget = of(*child)) static_cast<ViewWidget*>(widget)->showOnSurface(outputs);
+    showViewsOnSurfaces(*child, outputs);
+  }
+}
+
 }  // namespace lupe::qt

@@ -24,6 +24,9 @@ class FormWidgets {
   // Gives each view a native window of its own that shows its frames
   // through `outputs`, and the controls above a view native windows too.
   void showViewsThrough(const Control& container, const FrameOutputs& outputs);
+  // Shows each view on a surface of its own through `outputs`, below the
+  // window's, which the controls above the view are painted on.
+  void showViewsOnSurfaces(const Control& container, const PlacedOutputs& outputs);
 
  private:
   void stack(const Control& container);

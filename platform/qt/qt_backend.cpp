@@ -40,7 +40,12 @@ WindowId QtBackend::createWindow(Form& form) {
   if (form.Icon) window_->setWindowIcon(QIcon(QPixmap::fromImage(toQImage(*form.Icon))));
   window_->resize(
       toLogical(0, 0, devicePixel(form.ClientWidth), devicePixel(form.ClientHeight), dpr).size());
+  // A view on a surface below the window's shows through where Qt paints
+  // nothing of the window: the window must have an alpha channel, which Qt
+  // gives only to a translucent one, and still paint its background.
+  if (placedOutputs_) window_->setAttribute(Qt::WA_TranslucentBackground);
   window_->winId();  // the native window exists before Load runs
+  if (placedOutputs_) window_->setAttribute(Qt::WA_NoSystemBackground, false);
   return idOf(window_.get());
 }
 
@@ -52,7 +57,10 @@ void QtBackend::showWindow() {
   window_->show();
   // Only now: native windows made before the first showing would be lost
   // when Qt makes the window anew for the above state.
-  if (outputs_ && !viewsNative_) widgets_.showViewsThrough(*form_, outputs_);
+  if (!viewsNative_) {
+    if (outputs_) widgets_.showViewsThrough(*form_, outputs_);
+    if (placedOutputs_) widgets_.showViewsOnSurfaces(*form_, placedOutputs_);
+  }
   viewsNative_ = true;
 }
 

@@ -37,6 +37,8 @@ class QtBackend final : public WindowToolkit {
   // native windows of their own; the controls that lie above a view get
   // native windows too, so that the window system keeps them on top.
   void showViewsThrough(FrameOutputs outputs) { outputs_ = std::move(outputs); }
+  // Or on surfaces of their own from here, laid over the window's.
+  void showViewsOnSurfaces(PlacedOutputs outputs) { placedOutputs_ = std::move(outputs); }
 
   // Runs an event from the user, unless the window has gone.
   template <class Action>
@@ -84,6 +86,7 @@ class QtBackend final : public WindowToolkit {
   Form* form_ = nullptr;
   WindowFrames* frames_ = nullptr;
   FrameOutputs outputs_;
+  PlacedOutputs placedOutputs_;
   bool viewsNative_ = false;
   std::unique_ptr<FormWindow> window_;
   FormWidgets widgets_;

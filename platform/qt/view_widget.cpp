@@ -1,6 +1,7 @@
 #include "platform/qt/view_widget.hpp"
 
 #include <cmath>
+#include <utility>
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -42,13 +43,38 @@ void ViewWidget::showThrough(const FrameOutputs& outputs) {
   changed();
 }
 
+bool ViewWidget::showOnSurface(const PlacedOutputs& outputs) {
+  QWindow* handle = window()->windowHandle();
+  std::unique_ptr<PlacedOutput> output = handle ? outputs(*handle) : nullptr;
+  if (!output) return false;
+  presenter_.reset();
+  picture_.surface().useMemory(nullptr);
+  // Qt paints what lies beyond the frame, and nothing of the frame itself.
+  placed_ = std::make_unique<PlacedView>(*this, std::move(output), *painted_);
+  presenter_ = std::make_unique<ViewPresenter>(picture_, *placed_, systemColors_);
+  placed_->follow();
+  changed();
+  return true;
+}
+
 QPaintEngine* ViewWidget::paintEngine() const {
   return output_ ? nullptr : QWidget::paintEngine();
 }
 
 void ViewWidget::changed() {
   presenter_->changed();
-  update();
+  if (!placed_) return update();
+  // On a surface of its own the view is composed anew without a round
+  // through Qt's painting: Qt would repaint the window, and the compositor
+  // record it, for nothing.
+  if (std::exchange(presentPosted_, true)) return;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        presentPosted_ = false;
+        redrawn();
+      },
+      Qt::QueuedConnection);
 }
 
 void ViewWidget::redrawn() { presenter_->redrawn(isVisible(), nativeSize()); }

@@ -8,6 +8,7 @@
 #include "platform/controls/view_presenter.hpp"
 #include "platform/qt/frame_outputs.hpp"
 #include "platform/qt/painted_output.hpp"
+#include "platform/qt/placed_view.hpp"
 
 namespace lupe::qt {
 
@@ -19,8 +20,9 @@ class QtBackend;
 //
 // A ViewPresenter shows it. Where the window system lets it, the view is a
 // native window of its own that shows the surface's memory itself, with no
-// copy and no painting by Qt (paintEngine() is null). Otherwise Qt paints
-// what changed of the frame from our memory (PaintedOutput).
+// copy and no painting by Qt (paintEngine() is null), or that memory is
+// shown on a surface of its own laid over the window (PlacedView). Otherwise
+// Qt paints what changed of the frame from our memory (PaintedOutput).
 class ViewWidget final : public QWidget {
  public:
   ViewWidget(PictureBox& picture, QWidget* parent, QtBackend& backend);
@@ -28,6 +30,9 @@ class ViewWidget final : public QWidget {
   // Shows the picture straight from memory that `outputs` makes for the
   // view's native window, if it makes one.
   void showThrough(const FrameOutputs& outputs);
+  // Shows the picture straight from memory on a surface of its own over the
+  // window, if `outputs` makes one; false where it does not.
+  bool showOnSurface(const PlacedOutputs& outputs);
   // The surface or what lies on it changed: composed anew with the next paint.
   void changed();
   // An event has cleared or drawn the surface: shown at once where the view
@@ -50,6 +55,8 @@ class ViewWidget final : public QWidget {
   SystemColors systemColors_;  // made once: composing a frame allocates nothing
   std::unique_ptr<PaintedOutput> painted_;  // until a native output shows the view
   std::unique_ptr<FrameOutput> output_;     // the native one
+  std::unique_ptr<PlacedView> placed_;      // or the one on a surface of its own
+  bool presentPosted_ = false;
   std::unique_ptr<ViewPresenter> presenter_;
 };
 

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <memory>
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+#include <QWindow>
+
+#include "platform/qt/painted_output.hpp"
+#include "platform/raster/placed_output.hpp"
+
+namespace lupe::qt {
+
+// A view shown on a surface of its own over its window (PlacedOutput): it
+// follows the view wherever Qt lays it out, clipped by the window, and has
+// Qt paint only what the frame does not reach.
+class PlacedView final : public QObject, public FrameOutput {
+ public:
+  PlacedView(QWidget& view, std::unique_ptr<PlacedOutput> output, PaintedOutput& beyond);
+  ~PlacedView() override;
+
+  RasterView provide(int32_t width, int32_t height) override;
+  void awaitWritable() override { output_->awaitWritable(); }
+  void show(const PixelRect& area) override { output_->show(area); }
+  void fill(const PixelRect& area, Pixel color) override { beyond_.fill(area, color); }
+
+  // Tells the output where the view lies now.
+  void follow();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  ViewPlacement placement() const;
+
+  QWidget& view_;
+  std::unique_ptr<PlacedOutput> output_;
+  PaintedOutput& beyond_;
+  QPointer<QWidget> window_;
+  QPointer<QWindow> handle_;
+};
+
+}  // namespace lupe::qt
