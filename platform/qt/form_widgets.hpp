@@ -24,8 +24,8 @@ class FormWidgets {
   // Gives each view a native window of its own that shows its frames
   // through `outputs`, and the controls above a view native windows too.
   void showViewsThrough(const Control& container, const FrameOutputs& outputs);
-  // Shows each view on a surface of its own through `outputs`, below the
-  // window's, which the controls above the view are painted on.
+  // Shows each view on surfaces of its own through `outputs`, over the
+  // window's, between the controls above the view.
   void showViewsOnSurfaces(const Control& container, const PlacedOutputs& outputs);
 
  private:

@@ -3,8 +3,23 @@
 #include <cmath>
 
 #include <QEvent>
+#include <QRegion>
 
 namespace lupe::qt {
+namespace {
+
+// Widgets stacked over `widget` within its parent: those after it.
+template <class Visit>
+void forEachOver(const QWidget& widget, Visit&& visit) {
+  bool over = false;
+  for (QObject* child : widget.parentWidget()->children()) {
+    if (child == &widget) over = true;
+    else if (auto* sibling = qobject_cast<QWidget*>(child); over && sibling) visit(*sibling);
+  }
+}
+
+}  // namespace
+
 
 PlacedView::PlacedView(QWidget& view, std::unique_ptr<PlacedOutput> output,
                        PaintedOutput& beyond)
@@ -15,12 +30,20 @@ PlacedView::PlacedView(QWidget& view, std::unique_ptr<PlacedOutput> output,
   view_.installEventFilter(this);
   window_->installEventFilter(this);
   if (handle_) handle_->installEventFilter(this);
+  // And the widgets over it, which it shows around.
+  for (const QWidget* inner = &view_; !inner->isWindow(); inner = inner->parentWidget())
+    forEachOver(*inner, [this](QWidget& over) {
+      over.installEventFilter(this);
+      overs_.push_back(&over);
+    });
 }
 
 PlacedView::~PlacedView() {
   view_.removeEventFilter(this);
   if (window_) window_->removeEventFilter(this);
   if (handle_) handle_->removeEventFilter(this);
+  for (const QPointer<QWidget>& over : overs_)
+    if (over) over->removeEventFilter(this);
 }
 
 RasterView PlacedView::provide(int32_t width, int32_t height) {
@@ -32,12 +55,16 @@ RasterView PlacedView::provide(int32_t width, int32_t height) {
 ViewPlacement PlacedView::placement() const {
   QWidget* window = view_.window();
   const QPoint at = view_.mapTo(window, QPoint(0, 0));
-  // Clipped by every widget it lies in, up to the window.
-  QRect visible(at, view_.size());
-  for (const QWidget* outer = view_.parentWidget(); outer;
-       outer = outer->isWindow() ? nullptr : outer->parentWidget())
-    visible &= QRect(outer->mapTo(window, QPoint(0, 0)), outer->size());
-  visible.translate(-at);
+  // Clipped by every widget it lies in, up to the window, and cut around
+  // the widgets over it and over those.
+  QRegion shows(QRect(at, view_.size()));
+  for (const QWidget* inner = &view_; !inner->isWindow(); inner = inner->parentWidget()) {
+    const QWidget* outer = inner->parentWidget();
+    shows &= QRect(outer->mapTo(window, QPoint(0, 0)), outer->size());
+    forEachOver(*inner, [&](const QWidget& over) {
+      if (over.isVisible()) shows -= QRect(over.mapTo(window, QPoint(0, 0)), over.size());
+    });
+  }
   // The window's surface begins with the frame Qt draws on it, if it does.
   const QMargins frame = window->windowHandle() ? window->windowHandle()->frameMargins()
                                                 : QMargins();
@@ -46,9 +73,10 @@ ViewPlacement PlacedView::placement() const {
   placed.x = at.x() + frame.left();
   placed.y = at.y() + frame.top();
   placed.scale = scale;
-  placed.visible = {visible.x() * scale, visible.y() * scale, visible.width() * scale,
-                    visible.height() * scale};
-  placed.shown = view_.isVisible() && !visible.isEmpty();
+  if (view_.isVisible())
+    for (const QRect& tile : shows.translated(-at))
+      placed.tiles.push_back(
+          {tile.x() * scale, tile.y() * scale, tile.width() * scale, tile.height() * scale});
   return placed;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include <QObject>
 #include <QPointer>
@@ -12,9 +13,10 @@
 
 namespace lupe::qt {
 
-// A view shown on a surface of its own over its window (PlacedOutput): it
-// follows the view wherever Qt lays it out, clipped by the window, and has
-// Qt paint only what the frame does not reach.
+// A view shown on surfaces of its own over its window (PlacedOutput): they
+// follow the view wherever Qt lays it out, clipped by the window and cut
+// around the controls over the view, which Qt paints, as it paints what the
+// frame does not reach.
 class PlacedView final : public QObject, public FrameOutput {
  public:
   PlacedView(QWidget& view, std::unique_ptr<PlacedOutput> output, PaintedOutput& beyond);
@@ -39,6 +41,7 @@ class PlacedView final : public QObject, public FrameOutput {
   PaintedOutput& beyond_;
   QPointer<QWidget> window_;
   QPointer<QWindow> handle_;
+  std::vector<QPointer<QWidget>> overs_;
 };
 
 }  // namespace lupe::qt

@@ -40,12 +40,7 @@ WindowId QtBackend::createWindow(Form& form) {
   if (form.Icon) window_->setWindowIcon(QIcon(QPixmap::fromImage(toQImage(*form.Icon))));
   window_->resize(
       toLogical(0, 0, devicePixel(form.ClientWidth), devicePixel(form.ClientHeight), dpr).size());
-  // A view on a surface below the window's shows through where Qt paints
-  // nothing of the window: the window must have an alpha channel, which Qt
-  // gives only to a translucent one, and still paint its background.
-  if (placedOutputs_) window_->setAttribute(Qt::WA_TranslucentBackground);
   window_->winId();  // the native window exists before Load runs
-  if (placedOutputs_) window_->setAttribute(Qt::WA_NoSystemBackground, false);
   return idOf(window_.get());
 }
 

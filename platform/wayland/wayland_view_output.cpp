@@ -12,10 +12,14 @@
 namespace lupe::wayland {
 namespace {
 
-// A compositor that is alive reads an attached buffer within a frame or
+// A compositor that is alive takes in an attached buffer within a frame or
 // two; past this the frame is written all the same rather than the tick
 // held up.
 constexpr std::chrono::milliseconds kReadingTime{25};
+
+// How long a picture waits for the compositor to ask for the next: past
+// this, the view is likely out of sight, where no compositor asks.
+constexpr std::chrono::milliseconds kFrameWait{100};
 
 void bindGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface,
                 uint32_t version) {
@@ -32,18 +36,34 @@ void bindGlobal(void* data, wl_registry* registry, uint32_t name, const char* in
 
 void forgetGlobal(void*, wl_registry*, uint32_t) {}
 
+int32_t wholeUnits(int32_t pixels, int32_t scale) { return (pixels + scale - 1) / scale * scale; }
+
+// An edge of a tile's part moved to a whole unit: out into the frame's
+// memory where the frame ends there (the window paints over what lies
+// beyond), else in.
+void toWholeUnits(int32_t start, int32_t& length, int32_t frameEnd, int32_t memoryEnd,
+                  int32_t scale) {
+  const int32_t out = wholeUnits(length, scale);
+  length = start + length == frameEnd && start + out <= memoryEnd ? out : length - length % scale;
+}
+
+PixelRect unite(const PixelRect& a, const PixelRect& b) {
+  if (a.empty()) return b;
+  if (b.empty()) return a;
+  const int32_t left = std::min(a.x, b.x), top = std::min(a.y, b.y);
+  const int32_t right = std::max(a.x + a.width, b.x + b.width),
+                bottom = std::max(a.y + a.height, b.y + b.height);
+  return {left, top, right - left, bottom - top};
+}
+
 }  // namespace
 
-// Shared memory for one size of frame, and the buffer that shows a part of it.
+// Shared memory for one size of frame.
 struct WaylandViewOutput::Pool {
   int fd = -1;
   size_t bytes = 0;
   void* pixels = MAP_FAILED;
   wl_shm_pool* pool = nullptr;
-  wl_buffer* buffer = nullptr;
-  PixelRect part;         // of the frame, that `buffer` shows
-  int32_t stride = 0;     // of the frame it was made for
-  bool reading = false;   // the compositor has not yet released what was attached
 
   static std::unique_ptr<Pool> make(wl_shm* shm, size_t bytes) {
     auto made = std::make_unique<Pool>();
@@ -56,17 +76,47 @@ struct WaylandViewOutput::Pool {
     return made;
   }
 
+  ~Pool() {
+    if (pool) wl_shm_pool_destroy(pool);
+    if (pixels != MAP_FAILED) munmap(pixels, bytes);
+    if (fd >= 0) close(fd);
+  }
+};
+
+// One rectangle of the view, on a subsurface of its own, and the buffer
+// that shows it from the pool.
+struct WaylandViewOutput::Tile {
+  wl_surface* surface = nullptr;
+  wl_subsurface* subsurface = nullptr;
+  PixelRect area;  // of the view, as placed
+  wl_buffer* buffer = nullptr;
+  PixelRect part;      // of the frame, that `buffer` shows
+  int32_t stride = 0;  // of the frame it was made for
+  int32_t scale = 0;
+  bool reading = false;  // the compositor has not yet released what was attached
+  bool mapped = false;
+
+  explicit Tile(wl_compositor* compositor) : surface(wl_compositor_create_surface(compositor)) {
+    // The pointer goes through to the window, which hands it to the view.
+    wl_region* none = wl_compositor_create_region(compositor);
+    wl_surface_set_input_region(surface, none);
+    wl_region_destroy(none);
+  }
+  ~Tile() {
+    dropBuffer();
+    dropSubsurface();
+    wl_surface_destroy(surface);
+  }
   void dropBuffer() {
     if (buffer) wl_buffer_destroy(buffer);
     buffer = nullptr;
     reading = false;  // no release comes for a buffer gone
+    mapped = false;
   }
-
-  ~Pool() {
-    dropBuffer();
-    if (pool) wl_shm_pool_destroy(pool);
-    if (pixels != MAP_FAILED) munmap(pixels, bytes);
-    if (fd >= 0) close(fd);
+  void dropSubsurface() {
+    if (subsurface) wl_subsurface_destroy(subsurface);
+    subsurface = nullptr;
+    mapped = false;
   }
 };
 
@@ -96,18 +146,12 @@ std::unique_ptr<WaylandViewOutput> WaylandViewOutput::open(wl_display* display,
 
 WaylandViewOutput::WaylandViewOutput(wl_display* display, wl_event_queue* queue,
                                      Globals globals, std::function<wl_surface*()> window)
-    : display_(display), queue_(queue), globals_(globals), window_(std::move(window)) {
-  surface_ = wl_compositor_create_surface(globals_.compositor);
-  // The pointer goes through to the window, which hands it to the view.
-  wl_region* none = wl_compositor_create_region(globals_.compositor);
-  wl_surface_set_input_region(surface_, none);
-  wl_region_destroy(none);
-}
+    : display_(display), queue_(queue), globals_(globals), window_(std::move(window)) {}
 
 WaylandViewOutput::~WaylandViewOutput() {
+  if (frame_) wl_callback_destroy(frame_);
+  tiles_.clear();
   pool_.reset();
-  if (subsurface_) wl_subsurface_destroy(subsurface_);
-  wl_surface_destroy(surface_);
   wl_subcompositor_destroy(globals_.subcompositor);
   wl_compositor_destroy(globals_.compositor);
   wl_shm_destroy(globals_.shm);
@@ -117,51 +161,50 @@ WaylandViewOutput::~WaylandViewOutput() {
 
 void WaylandViewOutput::followWindow() {
   wl_surface* now = window_();
-  if (now == parent_) return;
-  // A window's surface made anew leaves the old subsurface without a parent.
-  if (subsurface_) wl_subsurface_destroy(subsurface_);
-  subsurface_ = nullptr;
-  mapped_ = false;
-  parent_ = now;
+  if (now != parent_) {
+    // A window's surface made anew leaves the old subsurfaces without a parent.
+    for (auto& tile : tiles_) tile->dropSubsurface();
+    parent_ = now;
+  }
   if (!parent_) return;
-  subsurface_ = wl_subcompositor_get_subsurface(globals_.subcompositor, surface_, parent_);
-  wl_subsurface_place_below(subsurface_, parent_);
-  // Our commits show at once, not with the window's next one.
-  wl_subsurface_set_desync(subsurface_);
+  const int32_t scale = std::max(placement_.scale, 1);
+  for (auto& tile : tiles_) {
+    if (tile->subsurface) continue;
+    tile->subsurface =
+        wl_subcompositor_get_subsurface(globals_.subcompositor, tile->surface, parent_);
+    // Our commits show at once, not with the window's next one.
+    wl_subsurface_set_desync(tile->subsurface);
+    wl_subsurface_set_position(tile->subsurface, placement_.x + tile->area.x / scale,
+                               placement_.y + tile->area.y / scale);
+  }
 }
 
 void WaylandViewOutput::place(const ViewPlacement& placement) {
   const wl_surface* before = parent_;
-  const ViewPlacement was = placement_;
-  placement_ = placement;
+  const bool moved = placement != placement_;
+  if (moved) {
+    placement_ = placement;
+    // A tile for each rectangle.
+    tiles_.resize(std::min(tiles_.size(), placement_.tiles.size()));
+    while (tiles_.size() < placement_.tiles.size())
+      tiles_.push_back(std::make_unique<Tile>(globals_.compositor));
+    for (size_t i = 0; i < tiles_.size(); ++i) tiles_[i]->area = placement_.tiles[i];
+  }
   followWindow();
-  if (!subsurface_ || (parent_ == before && placement_ == was)) return;
-  // The surface begins where the visible part of the view does.
-  const int32_t scale = std::max(placement_.scale, 1);
-  wl_subsurface_set_position(subsurface_, placement_.x + placement_.visible.x / scale,
-                             placement_.y + placement_.visible.y / scale);
-  if (memory_.pixels) show({0, 0, memory_.width, memory_.height});
+  if (moved) {
+    // Each where its rectangle lies, with the window's next commit.
+    const int32_t scale = std::max(placement_.scale, 1);
+    for (auto& tile : tiles_)
+      if (tile->subsurface)
+        wl_subsurface_set_position(tile->subsurface, placement_.x + tile->area.x / scale,
+                                   placement_.y + tile->area.y / scale);
+  }
+  if ((moved || parent_ != before) && memory_.pixels) show({0, 0, memory_.width, memory_.height});
 }
 
-namespace {
-
-int32_t wholeUnits(int32_t pixels, int32_t scale) { return (pixels + scale - 1) / scale * scale; }
-
-// An edge of `part` moved to a whole unit: out to the frame's memory where
-// the frame ends there (the window paints over what lies beyond), else in.
-void toWholeUnits(int32_t start, int32_t& length, int32_t frameEnd, int32_t memoryEnd,
-                  int32_t scale) {
-  const int32_t out = wholeUnits(length, scale);
-  length = start + length == frameEnd && start + out <= memoryEnd ? out : length - length % scale;
-}
-
-}  // namespace
-
-PixelRect WaylandViewOutput::shownPart() const {
-  if (!placement_.shown) return {};
+PixelRect WaylandViewOutput::shownPart(const Tile& tile) const {
   const int32_t scale = std::max(placement_.scale, 1);
-  PixelRect part = intersection(placement_.visible, {0, 0, memory_.width, memory_.height});
-  // A buffer of whole units of the window's surface.
+  PixelRect part = intersection(tile.area, {0, 0, memory_.width, memory_.height});
   toWholeUnits(part.x, part.width, memory_.width, memory_.stride, scale);
   toWholeUnits(part.y, part.height, memory_.height, rows_, scale);
   return part;
@@ -171,7 +214,7 @@ RasterView WaylandViewOutput::provide(int32_t width, int32_t height) {
   awaitWritable();
   width = std::max(width, 0);
   height = std::max(height, 0);
-  // Room to the next whole unit of the window's surface at its right and
+  // Room to the next whole unit of the window's surface at the right and
   // bottom, so that the frame's last row and column can be shown.
   const int32_t scale = std::max(placement_.scale, 1);
   const int32_t stride = wholeUnits(width, scale);
@@ -183,8 +226,8 @@ RasterView WaylandViewOutput::provide(int32_t width, int32_t height) {
     const size_t room = pool_ && bytes > pool_->bytes
                             ? std::max(bytes, std::min(2 * pool_->bytes, bytes / 4 * 5))
                             : bytes;
+    for (auto& tile : tiles_) tile->dropBuffer();
     pool_ = Pool::make(globals_.shm, room);
-    mapped_ = false;
   }
   if (pool_) {
     memory_ = {static_cast<Pixel*>(pool_->pixels), width, height, stride};
@@ -197,22 +240,22 @@ RasterView WaylandViewOutput::provide(int32_t width, int32_t height) {
   return memory_;
 }
 
-void WaylandViewOutput::dispatchPending() {
-  wl_display_dispatch_queue_pending(display_, queue_);
+bool WaylandViewOutput::reading() const {
+  return std::any_of(tiles_.begin(), tiles_.end(), [](const auto& tile) { return tile->reading; });
 }
 
 void WaylandViewOutput::awaitWritable() {
-  if (!pool_ || !pool_->reading) return;
-  dispatchPending();
+  if (!reading()) return;
+  wl_display_dispatch_queue_pending(display_, queue_);
   const auto deadline = std::chrono::steady_clock::now() + kReadingTime;
-  while (pool_->reading && wl_display_get_error(display_) == 0) {
+  while (reading() && wl_display_get_error(display_) == 0) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) break;
     // The toolkit's thread reads the connection too; this is the way to
     // read alongside it.
     if (wl_display_prepare_read_queue(display_, queue_) != 0) {
-      dispatchPending();
+      wl_display_dispatch_queue_pending(display_, queue_);
       continue;
     }
     wl_display_flush(display_);
@@ -222,60 +265,100 @@ void WaylandViewOutput::awaitWritable() {
     } else {
       wl_display_cancel_read(display_);
     }
-    dispatchPending();
+    wl_display_dispatch_queue_pending(display_, queue_);
   }
-  pool_->reading = false;
-}
-
-wl_buffer* WaylandViewOutput::bufferFor(const PixelRect& part) {
-  if (pool_->buffer && pool_->part == part && pool_->stride == memory_.stride)
-    return pool_->buffer;
-  pool_->dropBuffer();
-  const int32_t stride = memory_.stride * static_cast<int32_t>(sizeof(Pixel));
-  pool_->buffer = wl_shm_pool_create_buffer(
-      pool_->pool, part.y * stride + part.x * static_cast<int32_t>(sizeof(Pixel)), part.width,
-      part.height, stride, WL_SHM_FORMAT_XRGB8888);
-  pool_->part = part;
-  pool_->stride = memory_.stride;
-  static const wl_buffer_listener released{
-      [](void* data, wl_buffer*) { static_cast<Pool*>(data)->reading = false; }};
-  wl_buffer_add_listener(pool_->buffer, &released, pool_.get());
-  return pool_->buffer;
+  for (auto& tile : tiles_) tile->reading = false;
 }
 
 void WaylandViewOutput::hide() {
-  if (!mapped_) return;
-  wl_surface_attach(surface_, nullptr, 0, 0);
-  wl_surface_commit(surface_);
+  unshown_ = {};
+  for (auto& tile : tiles_) {
+    if (!tile->mapped) continue;
+    wl_surface_attach(tile->surface, nullptr, 0, 0);
+    wl_surface_commit(tile->surface);
+    tile->mapped = false;
+  }
   wl_display_flush(display_);
-  mapped_ = false;
 }
 
 void WaylandViewOutput::show(const PixelRect& wanted) {
   if (wl_display_get_error(display_) != 0) return;
+  unshown_ = unite(unshown_, wanted);
+  // One picture a frame of the compositor's, as Qt paints: each commit has
+  // the compositor take in the picture at once, and one it has no time to
+  // show only slows down the one it shows. What changes meanwhile goes with
+  // the next, once it asks for it, or once it has not for a while.
+  if (frame_ && std::chrono::steady_clock::now() - frameAsked_ < kFrameWait) return;
+  commitUnshown();
+}
+
+void WaylandViewOutput::frameDone(void* data, wl_callback* callback, uint32_t) {
+  auto& output = *static_cast<WaylandViewOutput*>(data);
+  wl_callback_destroy(callback);
+  output.frame_ = nullptr;
+  if (!output.unshown_.empty()) output.commitUnshown();
+}
+
+void WaylandViewOutput::commitUnshown() {
   followWindow();
-  const PixelRect part = shownPart();
-  if (!subsurface_ || !pool_ || part.empty()) return hide();
-  const bool whole = !mapped_ || part != attachedPart_ || placement_.scale != attachedScale_ ||
-                     pool_->stride != memory_.stride;
-  const PixelRect area = whole ? part : intersection(wanted, part);
-  if (area.empty()) return;
-  if (placement_.scale != attachedScale_) wl_surface_set_buffer_scale(surface_, placement_.scale);
-  if (whole) {
-    // Nothing of the window shows through: the compositor need not draw it.
-    wl_region* opaque = wl_compositor_create_region(globals_.compositor);
-    wl_region_add(opaque, 0, 0, part.width / placement_.scale, part.height / placement_.scale);
-    wl_surface_set_opaque_region(surface_, opaque);
-    wl_region_destroy(opaque);
+  if (!parent_ || !pool_ || tiles_.empty()) return hide();
+  const int32_t scale = std::max(placement_.scale, 1);
+  const int32_t stride = memory_.stride * static_cast<int32_t>(sizeof(Pixel));
+  bool committed = false;
+  for (auto& tile : tiles_) {
+    const PixelRect part = shownPart(*tile);
+    if (!tile->subsurface) continue;
+    if (part.empty()) {
+      if (tile->mapped) {
+        wl_surface_attach(tile->surface, nullptr, 0, 0);
+        wl_surface_commit(tile->surface);
+        tile->mapped = false;
+      }
+      continue;
+    }
+    const bool whole = !tile->mapped || !tile->buffer || part != tile->part ||
+                       tile->stride != memory_.stride || tile->scale != scale;
+    const PixelRect area = whole ? part : intersection(unshown_, part);
+    if (area.empty()) continue;
+    if (whole) {
+      if (tile->buffer) wl_buffer_destroy(tile->buffer);
+      tile->buffer = wl_shm_pool_create_buffer(
+          pool_->pool, part.y * stride + part.x * static_cast<int32_t>(sizeof(Pixel)),
+          part.width, part.height, stride, WL_SHM_FORMAT_XRGB8888);
+      static const wl_buffer_listener released{
+          [](void* data, wl_buffer*) { static_cast<Tile*>(data)->reading = false; }};
+      wl_buffer_add_listener(tile->buffer, &released, tile.get());
+      tile->part = part;
+      tile->stride = memory_.stride;
+      tile->scale = scale;
+      wl_surface_set_buffer_scale(tile->surface, scale);
+      // Nothing of the window shows through: the compositor need not draw it.
+      wl_region* opaque = wl_compositor_create_region(globals_.compositor);
+      wl_region_add(opaque, 0, 0, part.width / scale, part.height / scale);
+      wl_surface_set_opaque_region(tile->surface, opaque);
+      wl_region_destroy(opaque);
+    }
+    wl_surface_attach(tile->surface, tile->buffer, 0, 0);
+    wl_surface_damage_buffer(tile->surface, area.x - part.x, area.y - part.y, area.width,
+                             area.height);
+    if (!committed) {
+      if (frame_) wl_callback_destroy(frame_);
+      frame_ = wl_surface_frame(tile->surface);
+      // Told on the toolkit's own queue, which its thread dispatches: the
+      // next picture goes out as soon as the compositor asks, between the
+      // toolkit's events, when nothing is drawing into the memory.
+      wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(frame_), nullptr);
+      static const wl_callback_listener listener{frameDone};
+      wl_callback_add_listener(frame_, &listener, this);
+      frameAsked_ = std::chrono::steady_clock::now();
+    }
+    wl_surface_commit(tile->surface);
+    tile->reading = true;
+    tile->mapped = true;
+    committed = true;
   }
-  wl_surface_attach(surface_, bufferFor(part), 0, 0);
-  wl_surface_damage_buffer(surface_, area.x - part.x, area.y - part.y, area.width, area.height);
-  wl_surface_commit(surface_);
+  unshown_ = {};
   wl_display_flush(display_);
-  pool_->reading = true;
-  attachedPart_ = part;
-  attachedScale_ = placement_.scale;
-  mapped_ = true;
 }
 
 }  // namespace lupe::wayland

@@ -4,27 +4,28 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/raster/placed_output.hpp"
 #include "platform/raster/raster.hpp"
 
 struct wl_buffer;
+struct wl_callback;
 struct wl_compositor;
 struct wl_display;
 struct wl_event_queue;
 struct wl_shm;
-struct wl_shm_pool;
 struct wl_subcompositor;
-struct wl_subsurface;
 struct wl_surface;
 
 namespace lupe::wayland {
 
-// Shows a view from shared memory of ours on a subsurface of the window's
+// Shows a view from shared memory of ours on subsurfaces of the window's
 // surface: the stretch writes the frame in place, a change is attached and
-// damaged where it lies, and neither Qt nor a copy comes in between. The
-// subsurface lies below the window's surface, which leaves the view's place
-// clear and has the controls over the view painted on it.
+// damaged where it lies, and neither Qt nor a copy comes in between. One
+// opaque subsurface for each tile of the view, over the window's surface,
+// which shows the controls lying over the view between them: the compositor
+// blends nothing.
 //
 // It is made on the toolkit's connection, with an event queue of its own,
 // and used on the toolkit's thread.
@@ -38,8 +39,8 @@ class WaylandViewOutput final : public PlacedOutput {
 
   void place(const ViewPlacement& placement) override;
   RasterView provide(int32_t width, int32_t height) override;
-  // The compositor has read what was attached last: it keeps no buffer of
-  // ours past its copy, but may read it until it says so.
+  // The compositor has taken in what was attached last: it keeps no buffer
+  // of ours past its copy, but may read it until it says so.
   void awaitWritable() override;
   void show(const PixelRect& area) override;
 
@@ -52,32 +53,35 @@ class WaylandViewOutput final : public PlacedOutput {
 
  private:
   struct Pool;
+  struct Tile;
 
   WaylandViewOutput(wl_display* display, wl_event_queue* queue, Globals globals,
                     std::function<wl_surface*()> window);
-  // The subsurface on the window's surface as it is now, made anew with it.
+  // The tiles' subsurfaces on the window's surface as it is now.
   void followWindow();
-  // The part of the frame shown: visible, and whole units of the surface.
-  PixelRect shownPart() const;
-  wl_buffer* bufferFor(const PixelRect& part);
+  bool reading() const;
+  // The part of the frame a tile shows: whole units of the surface.
+  PixelRect shownPart(const Tile& tile) const;
   void hide();
-  void dispatchPending();
+  // Attaches and damages what is yet to be shown, and asks to hear when the
+  // compositor would take the next picture.
+  void commitUnshown();
+  static void frameDone(void* data, wl_callback* callback, uint32_t time);
 
   wl_display* display_;
   wl_event_queue* queue_;
   Globals globals_;
   std::function<wl_surface*()> window_;
   wl_surface* parent_ = nullptr;
-  wl_surface* surface_ = nullptr;
-  wl_subsurface* subsurface_ = nullptr;
+  std::vector<std::unique_ptr<Tile>> tiles_;
   std::unique_ptr<Pool> pool_;
   ViewPlacement placement_;
   RasterView memory_;
   int32_t rows_ = 0;  // of the memory, at least the frame's height
-  Raster unshared_;  // the frame's memory where no shared memory could be had
-  PixelRect attachedPart_;   // of the frame, as the buffer attached last shows it
-  int32_t attachedScale_ = 0;
-  bool mapped_ = false;
+  Raster unshared_;   // the frame's memory where no shared memory could be had
+  PixelRect unshown_;             // changed since the last commit
+  wl_callback* frame_ = nullptr;  // asked with the last commit, not yet told
+  std::chrono::steady_clock::time_point frameAsked_;
 };
 
 }  // namespace lupe::wayland
