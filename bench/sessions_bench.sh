@@ -4,7 +4,9 @@
 # tick and Wayland's over X11's, its peak resident memory on each and the
 # difference, the frames shown per second, the display server's CPU per
 # second (Xvfb; mutter, which paints the screen cast too); then where its
-# memory lies on Wayland at the end of each case. The figures compare within
+# memory lies on Wayland at the end of each case, and our share of the
+# latency there (a picture's arrival to the tick that reads it, that read to
+# the view's commit). The figures compare within
 # one run only: the machine is shared and noisy.
 #   bench/sessions_bench.sh [--seconds S] [--changes N] [-- COMMAND ...]
 set -euo pipefail
@@ -66,5 +68,7 @@ awk '
       n = order[c]
       printf "%-26s locked_mb=%s %s\n%-26s graphics_libraries=%s\n", n,
         of("wayland", n, "locked_mb"), memory[n], "", of("wayland", n, "graphics_libraries")
+      printf "%-26s our share, median ms: picture to tick %s, tick to commit %s\n", "",
+        of("wayland", n, "picture_to_tick_median_ms"), of("wayland", n, "tick_to_commit_median_ms")
     }
   }' <(printf '%s\n' "$x11") <(printf '%s\n' "$wayland")

@@ -9,7 +9,9 @@
 // compositor's, per frame and per 25 ms; then, N times, the latency from a
 // change of the square's colour to the view showing it; last its peak
 // resident memory, its locked memory and where its resident memory lies at
-// the end (see smaps_breakdown.hpp). The scene while the CPU is measured:
+// the end (see smaps_breakdown.hpp). Between them, our share of the latency
+// as the program logs it (LUPE_LATENCY_LOG): from a picture's arrival to
+// the tick, and from the tick to the commit of the view drawn from it. The scene while the CPU is measured:
 // all still, the square changing its colour 60 times a second, or the
 // pointer moving every 25 ms.
 // Maximised (by a double-click on its view, as a user would) the window
@@ -237,6 +239,23 @@ class Meter {
   std::vector<double> squareMs_;
 };
 
+// Our share of the latency, as the program logged it: from a picture's
+// arrival to the tick that reads it, and from that tick to the commit of
+// the view drawn from it.
+void printShares(const std::string& path) {
+  std::ifstream log(path);
+  std::vector<double> waited, drawn;
+  for (double wait, draw; log >> wait >> draw;) waited.push_back(wait), drawn.push_back(draw);
+  std::remove(path.c_str());
+  if (waited.empty()) return (void)std::printf("share: none logged\n");
+  const auto median = [](std::vector<double>& ms) {
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+  };
+  std::printf("picture_to_tick_median_ms=%.2f tick_to_commit_median_ms=%.2f commits=%zu\n",
+              median(waited), median(drawn), waited.size());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -260,8 +279,12 @@ int main(int argc, char** argv) {
     else fail("unknown option " + arg);
   }
   if (command.empty() || compositor <= 0) fail("usage: see the head of wayland_meter.cpp");
+  // The program writes there our share of each picture's way to the view.
+  const std::string shares = "/tmp/wayland-meter-shares-" + std::to_string(getpid());
+  setenv("LUPE_LATENCY_LOG", shares.c_str(), 1);
   Meter meter(compositor, command, maximise);
   meter.measure(scene, seconds);
   if (changes > 0) meter.latency(changes);
+  printShares(shares);
   meter.memory();
 }

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 #include <utility>
@@ -16,6 +17,7 @@
 #include "platform/wayland/picture_handover.hpp"
 #include "platform/wayland/stream_buffers.hpp"
 #include "platform/wayland/stream_params.hpp"
+#include "platform/wayland/view_latency.hpp"
 
 namespace lupe::wayland {
 namespace {
@@ -76,6 +78,8 @@ struct MonitorStreams::Stream {
   ChangedArea arrivedDamage;
   bool arrivedWithoutDamage = false;
   std::optional<PointerReport> arrivedPointer;
+  std::chrono::steady_clock::time_point newestArrival;  // of a picture
+  uint64_t lastRead = 0;                                // the number of the picture last read
 
   Stream(MonitorStreams& o, const MonitorStream& p) : owner(o), place(p) {}
   ~Stream() {
@@ -141,6 +145,8 @@ struct MonitorStreams::Stream {
       reportPointer(*buffer->buffer);
       const std::optional<ConstRasterView> picture = pixelsOf(*buffer);
       if (picture) addDamage(*buffer->buffer);
+      if (picture && ViewLatency::instance().measuring())
+        newestArrival = std::chrono::steady_clock::now();
       if (pw_buffer* back = pictures.arrived(buffer, picture)) pw_stream_queue_buffer(stream, back);
       if (picture) owner.wake();
     }
@@ -186,6 +192,8 @@ struct MonitorStreams::Stream {
     pictureWithoutDamage = pictureWithoutDamage || std::exchange(arrivedWithoutDamage, false);
     if (arrivedPointer) pointer = *std::exchange(arrivedPointer, std::nullopt);
     if (ended || !read) return std::nullopt;
+    if (std::exchange(lastRead, read->number) != read->number)
+      ViewLatency::instance().pictureTaken(newestArrival);
     return MonitorFrame{area(size), read->pixels, read->number};
   }
 

@@ -7,6 +7,7 @@
 #include "platform/wayland/monitor_streams.hpp"
 #include "platform/wayland/portal_screen_cast.hpp"
 #include "platform/wayland/restore_token.hpp"
+#include "platform/wayland/view_latency.hpp"
 
 namespace lupe::wayland {
 namespace {
@@ -90,6 +91,7 @@ void WaylandScreenSource::keepReadsOpen() {
 
 ScreenLook WaylandScreenSource::look() {
   beginReads();
+  ViewLatency::instance().tickLooked();
   ScreenLook look{streams_->pointer(), bounds_, {}, this};
   for (const MonitorFrame& frame : streams_->frames()) look.bounds = enclosing(look.bounds, frame.area);
   takeChanges(look.changes);

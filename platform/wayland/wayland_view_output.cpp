@@ -9,6 +9,8 @@
 
 #include <wayland-client.h>
 
+#include "platform/wayland/view_latency.hpp"
+
 namespace lupe::wayland {
 namespace {
 
@@ -359,6 +361,7 @@ void WaylandViewOutput::commitUnshown() {
   }
   unshown_ = {};
   wl_display_flush(display_);
+  if (committed) ViewLatency::instance().viewCommitted();
 }
 
 }  // namespace lupe::wayland
