@@ -10,6 +10,7 @@
 #include <wayland-client.h>
 
 #include "platform/wayland/view_latency.hpp"
+#include "platform/wayland/view_tiles.hpp"
 
 namespace lupe::wayland {
 namespace {
@@ -37,17 +38,6 @@ void bindGlobal(void* data, wl_registry* registry, uint32_t name, const char* in
 }
 
 void forgetGlobal(void*, wl_registry*, uint32_t) {}
-
-int32_t wholeUnits(int32_t pixels, int32_t scale) { return (pixels + scale - 1) / scale * scale; }
-
-// An edge of a tile's part moved to a whole unit: out into the frame's
-// memory where the frame ends there (the window paints over what lies
-// beyond), else in.
-void toWholeUnits(int32_t start, int32_t& length, int32_t frameEnd, int32_t memoryEnd,
-                  int32_t scale) {
-  const int32_t out = wholeUnits(length, scale);
-  length = start + length == frameEnd && start + out <= memoryEnd ? out : length - length % scale;
-}
 
 PixelRect unite(const PixelRect& a, const PixelRect& b) {
   if (a.empty()) return b;
@@ -205,11 +195,7 @@ void WaylandViewOutput::place(const ViewPlacement& placement) {
 }
 
 PixelRect WaylandViewOutput::shownPart(const Tile& tile) const {
-  const int32_t scale = std::max(placement_.scale, 1);
-  PixelRect part = intersection(tile.area, {0, 0, memory_.width, memory_.height});
-  toWholeUnits(part.x, part.width, memory_.width, memory_.stride, scale);
-  toWholeUnits(part.y, part.height, memory_.height, rows_, scale);
-  return part;
+  return tilePart(tile.area, memory_, rows_, placement_.scale);
 }
 
 RasterView WaylandViewOutput::provide(int32_t width, int32_t height) {
