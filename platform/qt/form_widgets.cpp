@@ -1,5 +1,7 @@
 #include "platform/qt/form_widgets.hpp"
 
+#include <vector>
+
 #include "platform/controls/control_tree.hpp"
 #include "platform/qt/control_widgets.hpp"
 #include "platform/qt/view_widget.hpp"
@@ -60,8 +62,14 @@ void FormWidgets::showViewsThrough(const Control& container, const FrameOutputs&
 
 void FormWidgets::showViewsOnSurfaces(const Control& container, const PlacedOutputs& outputs) {
   for (const Control* child : container.children()) {
-    if (child->kind() == ControlKind::PictureBox)
-      if (QWidget* widget = of(*child)) static_cast<ViewWidget*>(widget)->showOnSurface(outputs);
+    if (child->kind() == ControlKind::PictureBox) {
+      std::vector<QWidget*> over;
+      forEachAbove(*child, [&](const Control& above) {
+        if (QWidget* widget = of(above)) over.push_back(widget);
+      });
+      if (QWidget* widget = of(*child))
+        static_cast<ViewWidget*>(widget)->showOnSurface(outputs, over);
+    }
     showViewsOnSurfaces(*child, outputs);
   }
 }

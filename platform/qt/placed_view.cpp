@@ -6,44 +6,26 @@
 #include <QRegion>
 
 namespace lupe::qt {
-namespace {
-
-// Widgets stacked over `widget` within its parent: those after it.
-template <class Visit>
-void forEachOver(const QWidget& widget, Visit&& visit) {
-  bool over = false;
-  for (QObject* child : widget.parentWidget()->children()) {
-    if (child == &widget) over = true;
-    else if (auto* sibling = qobject_cast<QWidget*>(child); over && sibling) visit(*sibling);
-  }
-}
-
-}  // namespace
-
 
 PlacedView::PlacedView(QWidget& view, std::unique_ptr<PlacedOutput> output,
-                       PaintedOutput& beyond)
+                       PaintedOutput& beyond, const std::vector<QWidget*>& over)
     : view_(view), output_(std::move(output)), beyond_(beyond), window_(view.window()),
-      handle_(view.window()->windowHandle()) {
+      handle_(view.window()->windowHandle()), over_(over.begin(), over.end()) {
   // The view, its window and the native window: each may move, resize,
   // show, hide or get a new surface without the others hearing of it.
   view_.installEventFilter(this);
   window_->installEventFilter(this);
   if (handle_) handle_->installEventFilter(this);
   // And the widgets over it, which it shows around.
-  for (const QWidget* inner = &view_; !inner->isWindow(); inner = inner->parentWidget())
-    forEachOver(*inner, [this](QWidget& over) {
-      over.installEventFilter(this);
-      overs_.push_back(&over);
-    });
+  for (QWidget* widget : over) widget->installEventFilter(this);
 }
 
 PlacedView::~PlacedView() {
   view_.removeEventFilter(this);
   if (window_) window_->removeEventFilter(this);
   if (handle_) handle_->removeEventFilter(this);
-  for (const QPointer<QWidget>& over : overs_)
-    if (over) over->removeEventFilter(this);
+  for (const QPointer<QWidget>& widget : over_)
+    if (widget) widget->removeEventFilter(this);
 }
 
 RasterView PlacedView::provide(int32_t width, int32_t height) {
@@ -56,15 +38,14 @@ ViewPlacement PlacedView::placement() const {
   QWidget* window = view_.window();
   const QPoint at = view_.mapTo(window, QPoint(0, 0));
   // Clipped by every widget it lies in, up to the window, and cut around
-  // the widgets over it and over those.
+  // the widgets over it.
   QRegion shows(QRect(at, view_.size()));
-  for (const QWidget* inner = &view_; !inner->isWindow(); inner = inner->parentWidget()) {
-    const QWidget* outer = inner->parentWidget();
+  for (const QWidget* outer = view_.parentWidget(); outer;
+       outer = outer->isWindow() ? nullptr : outer->parentWidget())
     shows &= QRect(outer->mapTo(window, QPoint(0, 0)), outer->size());
-    forEachOver(*inner, [&](const QWidget& over) {
-      if (over.isVisible()) shows -= QRect(over.mapTo(window, QPoint(0, 0)), over.size());
-    });
-  }
+  for (const QPointer<QWidget>& widget : over_)
+    if (widget && widget->isVisible())
+      shows -= QRect(widget->mapTo(window, QPoint(0, 0)), widget->size());
   // The window's surface begins with the frame Qt draws on it, if it does.
   const QMargins frame = window->windowHandle() ? window->windowHandle()->frameMargins()
                                                 : QMargins();

@@ -19,7 +19,9 @@ namespace lupe::qt {
 // frame does not reach.
 class PlacedView final : public QObject, public FrameOutput {
  public:
-  PlacedView(QWidget& view, std::unique_ptr<PlacedOutput> output, PaintedOutput& beyond);
+  // `over`: the widgets that lie over the view, in its window.
+  PlacedView(QWidget& view, std::unique_ptr<PlacedOutput> output, PaintedOutput& beyond,
+             const std::vector<QWidget*>& over);
   ~PlacedView() override;
 
   RasterView provide(int32_t width, int32_t height) override;
@@ -41,7 +43,7 @@ class PlacedView final : public QObject, public FrameOutput {
   PaintedOutput& beyond_;
   QPointer<QWidget> window_;
   QPointer<QWindow> handle_;
-  std::vector<QPointer<QWidget>> overs_;
+  std::vector<QPointer<QWidget>> over_;
 };
 
 }  // namespace lupe::qt

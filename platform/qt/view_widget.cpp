@@ -43,14 +43,14 @@ void ViewWidget::showThrough(const FrameOutputs& outputs) {
   changed();
 }
 
-bool ViewWidget::showOnSurface(const PlacedOutputs& outputs) {
+bool ViewWidget::showOnSurface(const PlacedOutputs& outputs, const std::vector<QWidget*>& over) {
   QWindow* handle = window()->windowHandle();
   std::unique_ptr<PlacedOutput> output = handle ? outputs(*handle) : nullptr;
   if (!output) return false;
   presenter_.reset();
   picture_.surface().useMemory(nullptr);
   // Qt paints what lies beyond the frame, and nothing of the frame itself.
-  placed_ = std::make_unique<PlacedView>(*this, std::move(output), *painted_);
+  placed_ = std::make_unique<PlacedView>(*this, std::move(output), *painted_, over);
   presenter_ = std::make_unique<ViewPresenter>(picture_, *placed_, systemColors_);
   placed_->follow();
   changed();

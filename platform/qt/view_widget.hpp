@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include <QWidget>
 
@@ -30,9 +31,10 @@ class ViewWidget final : public QWidget {
   // Shows the picture straight from memory that `outputs` makes for the
   // view's native window, if it makes one.
   void showThrough(const FrameOutputs& outputs);
-  // Shows the picture straight from memory on a surface of its own over the
-  // window, if `outputs` makes one; false where it does not.
-  bool showOnSurface(const PlacedOutputs& outputs);
+  // Shows the picture straight from memory on surfaces of its own over the
+  // window, around the widgets `over` it, if `outputs` makes them; false
+  // where it does not.
+  bool showOnSurface(const PlacedOutputs& outputs, const std::vector<QWidget*>& over);
   // The surface or what lies on it changed: composed anew with the next paint.
   void changed();
   // An event has cleared or drawn the surface: shown at once where the view

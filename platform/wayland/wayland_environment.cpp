@@ -1,6 +1,5 @@
 #include "platform/wayland/wayland_environment.hpp"
 
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -9,6 +8,8 @@
 #include <cstring>
 
 #include <wayland-client.h>
+
+#include "platform/wayland/wayland_wait.hpp"
 
 namespace lupe::wayland {
 
@@ -62,24 +63,7 @@ bool compositorAnswers(std::chrono::milliseconds within) {
       [](void* data, wl_callback*, uint32_t) { *static_cast<bool*>(data) = true; }};
   wl_callback* sync = wl_display_sync(display);
   wl_callback_add_listener(sync, &listener, &done);
-  const auto deadline = std::chrono::steady_clock::now() + within;
-  while (!done && wl_display_get_error(display) == 0) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) break;
-    if (wl_display_prepare_read(display) != 0) {
-      wl_display_dispatch_pending(display);
-      continue;
-    }
-    wl_display_flush(display);
-    pollfd readable{wl_display_get_fd(display), POLLIN, 0};
-    if (::poll(&readable, 1, static_cast<int>(left.count())) > 0) {
-      if (wl_display_read_events(display) != 0) break;
-      wl_display_dispatch_pending(display);
-    } else {
-      wl_display_cancel_read(display);
-    }
-  }
+  dispatchUntil(display, nullptr, within, [&done] { return done; });
   wl_callback_destroy(sync);
   wl_display_disconnect(display);
   return done;

@@ -1,16 +1,14 @@
 #include "platform/wayland/wayland_view_output.hpp"
 
-#include <poll.h>
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 
 #include <wayland-client.h>
 
+#include "platform/wayland/shm_pool.hpp"
 #include "platform/wayland/view_latency.hpp"
 #include "platform/wayland/view_tiles.hpp"
+#include "platform/wayland/wayland_wait.hpp"
 
 namespace lupe::wayland {
 namespace {
@@ -49,31 +47,6 @@ PixelRect unite(const PixelRect& a, const PixelRect& b) {
 }
 
 }  // namespace
-
-// Shared memory for one size of frame.
-struct WaylandViewOutput::Pool {
-  int fd = -1;
-  size_t bytes = 0;
-  void* pixels = MAP_FAILED;
-  wl_shm_pool* pool = nullptr;
-
-  static std::unique_ptr<Pool> make(wl_shm* shm, size_t bytes) {
-    auto made = std::make_unique<Pool>();
-    made->fd = memfd_create("tevka-lupe-view", MFD_CLOEXEC);
-    if (made->fd < 0 || ftruncate(made->fd, static_cast<off_t>(bytes)) != 0) return nullptr;
-    made->pixels = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, made->fd, 0);
-    if (made->pixels == MAP_FAILED) return nullptr;
-    made->bytes = bytes;
-    made->pool = wl_shm_create_pool(shm, made->fd, static_cast<int32_t>(bytes));
-    return made;
-  }
-
-  ~Pool() {
-    if (pool) wl_shm_pool_destroy(pool);
-    if (pixels != MAP_FAILED) munmap(pixels, bytes);
-    if (fd >= 0) close(fd);
-  }
-};
 
 // One rectangle of the view, on a subsurface of its own, and the buffer
 // that shows it from the pool.
@@ -215,7 +188,7 @@ RasterView WaylandViewOutput::provide(int32_t width, int32_t height) {
                             ? std::max(bytes, std::min(2 * pool_->bytes, bytes / 4 * 5))
                             : bytes;
     for (auto& tile : tiles_) tile->dropBuffer();
-    pool_ = Pool::make(globals_.shm, room);
+    pool_ = ShmPool::make(globals_.shm, room);
   }
   if (pool_) {
     memory_ = {static_cast<Pixel*>(pool_->pixels), width, height, stride};
@@ -234,27 +207,9 @@ bool WaylandViewOutput::reading() const {
 
 void WaylandViewOutput::awaitWritable() {
   if (!reading()) return;
-  wl_display_dispatch_queue_pending(display_, queue_);
-  const auto deadline = std::chrono::steady_clock::now() + kReadingTime;
-  while (reading() && wl_display_get_error(display_) == 0) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) break;
-    // The toolkit's thread reads the connection too; this is the way to
-    // read alongside it.
-    if (wl_display_prepare_read_queue(display_, queue_) != 0) {
-      wl_display_dispatch_queue_pending(display_, queue_);
-      continue;
-    }
-    wl_display_flush(display_);
-    pollfd readable{wl_display_get_fd(display_), POLLIN, 0};
-    if (::poll(&readable, 1, static_cast<int>(left.count())) > 0) {
-      wl_display_read_events(display_);
-    } else {
-      wl_display_cancel_read(display_);
-    }
-    wl_display_dispatch_queue_pending(display_, queue_);
-  }
+  // The toolkit's thread reads the connection too; the releases come to
+  // our queue whoever reads them.
+  dispatchUntil(display_, queue_, kReadingTime, [this] { return !reading(); });
   for (auto& tile : tiles_) tile->reading = false;
 }
 
@@ -288,7 +243,6 @@ void WaylandViewOutput::frameDone(void* data, wl_callback* callback, uint32_t) {
 }
 
 void WaylandViewOutput::commitUnshown() {
-  followWindow();
   if (!parent_ || !pool_ || tiles_.empty()) return hide();
   const int32_t scale = std::max(placement_.scale, 1);
   const int32_t stride = memory_.stride * static_cast<int32_t>(sizeof(Pixel));
@@ -304,7 +258,7 @@ void WaylandViewOutput::commitUnshown() {
       }
       continue;
     }
-    const bool whole = !tile->mapped || !tile->buffer || part != tile->part ||
+    const bool whole = !tile->mapped || part != tile->part ||
                        tile->stride != memory_.stride || tile->scale != scale;
     const PixelRect area = whole ? part : intersection(unshown_, part);
     if (area.empty()) continue;

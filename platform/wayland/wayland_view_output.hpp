@@ -20,6 +20,8 @@ struct wl_surface;
 
 namespace lupe::wayland {
 
+struct ShmPool;
+
 // Shows a view from shared memory of ours on subsurfaces of the window's
 // surface: the stretch writes the frame in place, a change is attached and
 // damaged where it lies, and neither Qt nor a copy comes in between. One
@@ -52,7 +54,6 @@ class WaylandViewOutput final : public PlacedOutput {
   };
 
  private:
-  struct Pool;
   struct Tile;
 
   WaylandViewOutput(wl_display* display, wl_event_queue* queue, Globals globals,
@@ -74,7 +75,7 @@ class WaylandViewOutput final : public PlacedOutput {
   std::function<wl_surface*()> window_;
   wl_surface* parent_ = nullptr;
   std::vector<std::unique_ptr<Tile>> tiles_;
-  std::unique_ptr<Pool> pool_;
+  std::unique_ptr<ShmPool> pool_;  // the frame's memory, one size at a time
   ViewPlacement placement_;
   RasterView memory_;
   int32_t rows_ = 0;  // of the memory, at least the frame's height
